@@ -1,0 +1,34 @@
+#include "picture_modules.h"
+
+#include "bitmap.h"
+#include "format_registry.h"
+#include "ole_graphic.h"
+
+namespace tremalu {
+
+namespace {
+int StartCount = 0;
+}
+
+void AddRegistryCreationFormats(TFileFormatsList& registry)
+{
+    registry.AddFormat("bmp", "Bitmaps", TBitmap::StaticClass(), 0);
+}
+
+void StartPictureModules()
+{
+    if (StartCount++ != 0)
+        return;
+    FormatRegistry();
+    RegisterFormat("", "", TOleGraphic::StaticClass());
+}
+
+void StopPictureModules()
+{
+    if (StartCount == 0 || --StartCount != 0)
+        return;
+    UnregisterKind(TOleGraphic::StaticClass());
+    FreeFormatRegistry();
+}
+
+}  // namespace tremalu

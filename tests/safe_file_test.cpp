@@ -1,0 +1,152 @@
+// Saving never destroys what was there: these tests make each step of a save
+// fail and check that the previous file is intact and nothing is left over.
+#include "errors.h"
+#include "graphic.h"
+#include "safe_file.h"
+#include "temp_dir.h"
+#include "test_kinds.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tremalu;
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+namespace {
+
+const std::vector<unsigned char> OldContent = {'o', 'l', 'd'};
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0);
+    return st.st_mode & 07777;
+}
+
+// Lowers the largest file this process may write, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &Saved);
+        OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = Saved;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &Saved);
+        std::signal(SIGXFSZ, OldHandler);
+    }
+
+private:
+    rlimit Saved{};
+    void (*OldHandler)(int);
+};
+
+}  // namespace
+
+TEST(SafeSave, FailureWhileMakingTheBytesLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string target = dir.File("picture.tst");
+    WriteBytes(target, OldContent);
+    testing_support::TFailingWriteGraphic graphic;
+    graphic.Width = 4;
+    EXPECT_THROW(graphic.WriteToFile(target), EWriteError);
+    EXPECT_EQ(ReadBytes(target), OldContent);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.tst"});
+}
+
+TEST(SafeSave, FailureWhileWritingTheDiskLeavesTheOldFileAndNoTemporary)
+{
+    TempDir dir;
+    const std::string target = dir.File("picture.bin");
+    WriteBytes(target, OldContent);
+    const std::vector<unsigned char> big(4096, 0x5A);
+    {
+        FileSizeLimit limit(100);
+        EXPECT_THROW(WriteFileSafely(target, big.data(), big.size()), EWriteError);
+    }
+    EXPECT_EQ(ReadBytes(target), OldContent);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.bin"});
+}
+
+TEST(SafeSave, NewFileIsCreatedWithTheUsualPermissions)
+{
+    TempDir dir;
+    const std::string target = dir.File("new.bin");
+    const mode_t mask = ::umask(022);
+    WriteFileSafely(target, "abc", 3);
+    ::umask(mask);
+    EXPECT_EQ(ReadBytes(target), (std::vector<unsigned char>{'a', 'b', 'c'}));
+    EXPECT_EQ(ModeOf(target), 0644u);
+}
+
+TEST(SafeSave, ReplacedFileKeepsItsPermissionBits)
+{
+    TempDir dir;
+    const std::string target = dir.File("kept.bin");
+    WriteBytes(target, OldContent);
+    ::chmod(target.c_str(), 0640);
+    WriteFileSafely(target, "new", 3);
+    EXPECT_EQ(ReadBytes(target), (std::vector<unsigned char>{'n', 'e', 'w'}));
+    EXPECT_EQ(ModeOf(target), 0640u);
+}
+
+TEST(SafeSave, ReadOnlyFileIsRefusedAndLeftAlone)
+{
+    TempDir dir;
+    const std::string target = dir.File("locked.bin");
+    WriteBytes(target, OldContent);
+    ::chmod(target.c_str(), 0444);
+    try {
+        WriteFileSafely(target, "new", 3);
+        FAIL();
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Impossible de créer le fichier " + target);
+    }
+    EXPECT_EQ(ReadBytes(target), OldContent);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"locked.bin"});
+}
+
+TEST(SafeSave, SymbolicLinkIsFollowedAndStays)
+{
+    TempDir dir;
+    const std::string real = dir.File("real.bin");
+    WriteBytes(real, OldContent);
+    ASSERT_EQ(::symlink("real.bin", dir.File("link.bin").c_str()), 0);
+    WriteFileSafely(dir.File("link.bin"), "new", 3);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.bin")));
+    EXPECT_EQ(ReadBytes(real), (std::vector<unsigned char>{'n', 'e', 'w'}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.bin", "real.bin"}));
+}
+
+TEST(SafeSave, MissingFolderGivesTheCreateFailureWithTheNameAsPassed)
+{
+    TempDir dir;
+    const std::string target = dir.File("absent/../absent/x.bmp");
+    try {
+        WriteFileSafely(target, "new", 3);
+        FAIL();
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Impossible de créer le fichier " + target);
+    }
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST(SafeSave, ADirectoryIsNotReplaced)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("folder.bmp"));
+    EXPECT_THROW(WriteFileSafely(dir.File("folder.bmp"), "x", 1), EFCreateError);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.bmp")));
+}

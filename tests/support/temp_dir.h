@@ -1,0 +1,28 @@
+// A fresh directory for one test, removed with everything in it afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return Root; }
+    std::string File(const std::string& name) const { return Root + "/" + name; }
+    // Names of the entries in the directory, sorted.
+    std::vector<std::string> Entries() const;
+
+private:
+    std::string Root;
+};
+
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> ReadBytes(const std::string& path);
+
+}  // namespace testing_support

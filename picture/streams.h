@@ -84,6 +84,7 @@ public:
     void Clear();
     const uint8_t* Memory() const { return Data; }
     uint8_t* Memory() { return Data; }
+    size_t ByteCount() const { return Length; }
 
     // Makes every later growth past this many bytes fail as an allocation
     // failure would; 0 removes the limit. Lets callers bound a buffer.

@@ -1,0 +1,17 @@
+// Which kind of file a name saves as: the extension taken after the last
+// "/", "\" or ":" and compared upper-cased with ".JPG" and ".BMP".
+#pragma once
+
+#include <string>
+
+namespace tremalu {
+
+enum class TSaveKind { Jpeg, Bitmap, None };
+
+TSaveKind SaveKindOf(const std::string& fileName);
+
+// Shown when a name ends neither in .jpg nor in .bmp: nothing is written.
+inline constexpr const char* NothingSavedText =
+    "Rien n'a été enregistré : choisissez un nom de fichier se terminant par .jpg ou .bmp.";
+
+}  // namespace tremalu

@@ -1,0 +1,131 @@
+#include "bmp_builder.h"
+#include "cli_commands.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <sys/stat.h>
+
+using namespace tremalu;
+using testing_support::BmpFields;
+using testing_support::BuildBmp;
+using testing_support::ReadBytes;
+using testing_support::Rows24;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+namespace {
+
+struct CliRun {
+    int Code;
+    std::string Out;
+    std::string Err;
+};
+
+CliRun RunTool(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    const int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// A 3 × 2 24-bit picture: top row red, green, blue; bottom row black.
+std::vector<uint8_t> SmallBmp()
+{
+    BmpFields f;
+    f.Width = 3;
+    f.Height = 2;
+    f.Pixels = Rows24(3, {{0xFF0000, 0x00FF00, 0x0000FF}, {0, 0, 0}});
+    return BuildBmp(f);
+}
+
+}  // namespace
+
+TEST(Cli, UsageErrorsExitWith2)
+{
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {"draw", "a.bmp"}, {"info"}, {"info", "a", "b"}, {"render", "a.bmp"}}) {
+        const CliRun r = RunTool(args);
+        EXPECT_EQ(r.Code, 2);
+        EXPECT_NE(r.Err.find("Usage :"), std::string::npos);
+        EXPECT_TRUE(r.Out.empty());
+    }
+}
+
+TEST(Cli, InfoGivesKindAndSizeOnTheFirstLine)
+{
+    TempDir dir;
+    WriteBytes(dir.File("p.BMP"), SmallBmp());
+    const CliRun r = RunTool({"info", dir.File("p.BMP")});
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "TBitmap 3 2");
+    EXPECT_NE(r.Out.find("24 bits"), std::string::npos);
+}
+
+TEST(Cli, FailuresShowTheMessageBoxTextAndExitWith1)
+{
+    TempDir dir;
+    CliRun r = RunTool({"info", dir.File("absent.bmp")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, "Impossible d'ouvrir le fichier " + dir.File("absent.bmp") + ".\n");
+    r = RunTool({"info", dir.File("photo.png")});
+    EXPECT_EQ(r.Err, "Extension de fichier graphique inconnue (.png)\n");
+    WriteBytes(dir.File("bad.bmp"), std::vector<unsigned char>(60, 'A'));
+    r = RunTool({"info", dir.File("bad.bmp")});
+    EXPECT_EQ(r.Err, "Image bitmap incorrecte.\n");
+}
+
+TEST(Cli, RenderDrawsOnWhiteAndSavesA32BitBitmap)
+{
+    TempDir dir;
+    WriteBytes(dir.File("p.bmp"), SmallBmp());
+    const CliRun r = RunTool({"render", dir.File("p.bmp"), dir.File("out.BMP")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    const std::vector<unsigned char> out = ReadBytes(dir.File("out.BMP"));
+    ASSERT_EQ(out.size(), 54u + 4 * 3 * 2);
+    EXPECT_EQ(out[28], 32);
+    // Bottom row first: black; then the top row: red, green, blue as B, G, R, 0.
+    const std::vector<unsigned char> top(out.begin() + 54 + 12, out.end());
+    EXPECT_EQ(top, (std::vector<unsigned char>{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}));
+}
+
+TEST(Cli, RenderRefusesOtherNamesBeforeReadingAnything)
+{
+    TempDir dir;
+    for (const std::string name : {"out.png", "out.jpeg", "Mes.Images/out"}) {
+        const CliRun r = RunTool({"render", dir.File("absent.bmp"), dir.File(name)});
+        EXPECT_EQ(r.Code, 1);
+        EXPECT_EQ(r.Err, "Rien n'a été enregistré : choisissez un nom de fichier se terminant par .jpg ou .bmp.\n");
+    }
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST(Cli, RenderOfAPictureWithoutPixelsSavesNothing)
+{
+    TempDir dir;
+    const CliRun r = RunTool({"render", dir.File("photo"), dir.File("out.bmp")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST(Cli, ResaveWritesThePictureWithItsOwnWriter)
+{
+    TempDir dir;
+    WriteBytes(dir.File("p.bmp"), SmallBmp());
+    const CliRun r = RunTool({"resave", dir.File("p.bmp"), dir.File("q.bmp")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(ReadBytes(dir.File("q.bmp")), ReadBytes(dir.File("p.bmp")));
+}
+
+TEST(Cli, SaveOverAReadOnlyFileFailsAndKeepsIt)
+{
+    TempDir dir;
+    WriteBytes(dir.File("p.bmp"), SmallBmp());
+    WriteBytes(dir.File("q.bmp"), {'o', 'l', 'd'});
+    ::chmod(dir.File("q.bmp").c_str(), 0444);
+    const CliRun r = RunTool({"resave", dir.File("p.bmp"), dir.File("q.bmp")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, "Impossible de créer le fichier " + dir.File("q.bmp") + ".\n");
+    EXPECT_EQ(ReadBytes(dir.File("q.bmp")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+}

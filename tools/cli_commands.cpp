@@ -1,0 +1,123 @@
+#include "cli_commands.h"
+
+#include "bitmap.h"
+#include "draw_on_white.h"
+#include "errors.h"
+#include "graphic.h"
+#include "save_rules.h"
+
+#include <functional>
+#include <map>
+
+namespace tremalu {
+
+namespace {
+
+constexpr const char* Usage =
+    "Usage :\n"
+    "  tremalu-cli info FICHIER             type et taille de l'image\n"
+    "  tremalu-cli render FICHIER SORTIE    l'image dessinée sur fond blanc, enregistrée en .bmp\n"
+    "  tremalu-cli resave FICHIER SORTIE    l'image réécrite dans son propre format\n";
+
+const char* PixelFormatName(TPixelFormat format)
+{
+    switch (format) {
+    case TPixelFormat::pfDevice:
+        return "écran (32 bits)";
+    case TPixelFormat::pf1bit:
+        return "1 bit";
+    case TPixelFormat::pf4bit:
+        return "4 bits";
+    case TPixelFormat::pf8bit:
+        return "8 bits";
+    case TPixelFormat::pf15bit:
+        return "15 bits";
+    case TPixelFormat::pf16bit:
+        return "16 bits";
+    case TPixelFormat::pf24bit:
+        return "24 bits";
+    case TPixelFormat::pf32bit:
+        return "32 bits";
+    default:
+        return "particulier";
+    }
+}
+
+int Info(const std::vector<std::string>& args, std::ostream& out)
+{
+    TPicture picture;
+    picture.ReadFromFile(args[0]);
+    const TGraphic* graphic = picture.Graphic();
+    out << graphic->ClassName() << ' ' << picture.PixelWidth() << ' ' << picture.PixelHeight() << '\n';
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic))
+        out << "Format de pixel : " << PixelFormatName(bitmap->PixelFormat()) << '\n';
+    return 0;
+}
+
+// Saves a bitmap by the name's extension, as the result window does.
+void SaveByExtension(TBitmap& bitmap, const std::string& fileName)
+{
+    switch (SaveKindOf(fileName)) {
+    case TSaveKind::Bitmap:
+        bitmap.WriteToFile(fileName);
+        return;
+    default:
+        throw Exception(NothingSavedText);
+    }
+}
+
+// Names the batch tool can write; checked before anything is read.
+void CheckOutputName(const std::string& fileName)
+{
+    if (SaveKindOf(fileName) != TSaveKind::Bitmap)
+        throw Exception(NothingSavedText);
+}
+
+int Render(const std::vector<std::string>& args, std::ostream&)
+{
+    CheckOutputName(args[1]);
+    TPicture picture;
+    picture.ReadFromFile(args[0]);
+    if (picture.PixelWidth() <= 0 || picture.PixelHeight() <= 0)
+        throw Exception("L'image n'a aucun pixel : rien n'a été enregistré.");
+    std::unique_ptr<TBitmap> drawn = DrawOnWhite(picture.Graphic(), picture.PixelWidth(), picture.PixelHeight());
+    SaveByExtension(*drawn, args[1]);
+    return 0;
+}
+
+int Resave(const std::vector<std::string>& args, std::ostream&)
+{
+    TPicture picture;
+    picture.ReadFromFile(args[0]);
+    picture.WriteToFile(args[1]);
+    return 0;
+}
+
+struct Command {
+    size_t Arguments;
+    std::function<int(const std::vector<std::string>&, std::ostream&)> Run;
+};
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    static const std::map<std::string, Command> commands = {
+        {"info", {1, Info}},
+        {"render", {2, Render}},
+        {"resave", {2, Resave}},
+    };
+    const auto command = args.empty() ? commands.end() : commands.find(args[0]);
+    if (command == commands.end() || args.size() - 1 != command->second.Arguments) {
+        err << Usage;
+        return 2;
+    }
+    try {
+        return command->second.Run({args.begin() + 1, args.end()}, out);
+    } catch (const Exception& e) {
+        err << MessageBoxText(e.message()) << '\n';
+        return 1;
+    }
+}
+
+}  // namespace tremalu

@@ -1,0 +1,15 @@
+// The commands of tremalu-cli, callable in-process (the tests do).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tremalu {
+
+// Runs one command line (without the program name). Returns the exit code:
+// 0 on success, 1 after a failure (its message on err, as the program's
+// message box would show it), 2 after a usage error (the usage on err).
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace tremalu

@@ -1,5 +1,7 @@
 #include "save_rules.h"
 
+#include "bitmap.h"
+#include "errors.h"
 #include "graphic.h"
 
 namespace tremalu {
@@ -12,6 +14,21 @@ TSaveKind SaveKindOf(const std::string& fileName)
     if (extension == "BMP")
         return TSaveKind::Bitmap;
     return TSaveKind::None;
+}
+
+}  // namespace tremalu
+
+namespace tremalu {
+
+void SaveBitmapByName(TBitmap& bitmap, const std::string& fileName)
+{
+    switch (SaveKindOf(fileName)) {
+    case TSaveKind::Bitmap:
+        bitmap.WriteToFile(fileName);
+        return;
+    default:
+        throw Exception(NothingSavedText);
+    }
 }
 
 }  // namespace tremalu

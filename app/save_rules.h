@@ -10,6 +10,13 @@ enum class TSaveKind { Jpeg, Bitmap, None };
 
 TSaveKind SaveKindOf(const std::string& fileName);
 
+class TBitmap;
+
+// Saves a bitmap by its name, as the result window's save button does: a
+// 32-bit BMP file for .bmp. Raises Exception(NothingSavedText) for any other
+// name, writing nothing.
+void SaveBitmapByName(TBitmap& bitmap, const std::string& fileName);
+
 // Shown when a name ends neither in .jpg nor in .bmp: nothing is written.
 inline constexpr const char* NothingSavedText =
     "Rien n'a été enregistré : choisissez un nom de fichier se terminant par .jpg ou .bmp.";

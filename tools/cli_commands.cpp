@@ -54,18 +54,6 @@ int Info(const std::vector<std::string>& args, std::ostream& out)
     return 0;
 }
 
-// Saves a bitmap by the name's extension, as the result window does.
-void SaveByExtension(TBitmap& bitmap, const std::string& fileName)
-{
-    switch (SaveKindOf(fileName)) {
-    case TSaveKind::Bitmap:
-        bitmap.WriteToFile(fileName);
-        return;
-    default:
-        throw Exception(NothingSavedText);
-    }
-}
-
 // Names the batch tool can write; checked before anything is read.
 void CheckOutputName(const std::string& fileName)
 {
@@ -81,7 +69,7 @@ int Render(const std::vector<std::string>& args, std::ostream&)
     if (picture.PixelWidth() <= 0 || picture.PixelHeight() <= 0)
         throw Exception("L'image n'a aucun pixel : rien n'a été enregistré.");
     std::unique_ptr<TBitmap> drawn = DrawOnWhite(picture.Graphic(), picture.PixelWidth(), picture.PixelHeight());
-    SaveByExtension(*drawn, args[1]);
+    SaveBitmapByName(*drawn, args[1]);
     return 0;
 }
 

@@ -322,7 +322,7 @@ void TBitmap::DrawOn(TCanvas& canvas, const TRect& rect)
         return;
     const TRect whole{0, 0, pixels->Width(), pixels->Height()};
     if (!Transparent()) {
-        canvas.StretchPixels(rect, *pixels, whole, canvas.CopyMode);
+        canvas.StretchPixels(rect, *pixels, whole, canvas.CopyMode, FImage->DeviceDependent && pixels->IsMonochrome());
         return;
     }
     // Drawn through its mask: pixels of the key colour leave the target as

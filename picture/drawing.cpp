@@ -163,6 +163,8 @@ void TCanvas::DrawStretched(const TRect& rect, TGraphic* graphic)
         return;
     BeforeChange();
     Pixels();
+    TextColor = ResolveColor(FFont.Color());
+    BackgroundColor = ResolveColor(FBrush.Color());
     graphic->DrawOn(*this, rect);
     AfterChange();
 }
@@ -208,7 +210,8 @@ void TCanvas::CopyRectangle(const TRect& destRect, TCanvas& source, const TRect&
     AfterChange();
 }
 
-void TCanvas::StretchPixels(const TRect& dest, const TPixelBuffer& source, const TRect& sourceRect, TRasterOp rop)
+void TCanvas::StretchPixels(const TRect& dest, const TPixelBuffer& source, const TRect& sourceRect, TRasterOp rop,
+                            bool colourMonochrome)
 {
     TPixelBuffer* target = Pixels();
     if (target == nullptr || dest.IsEmpty() || sourceRect.IsEmpty())
@@ -230,7 +233,8 @@ void TCanvas::StretchPixels(const TRect& dest, const TPixelBuffer& source, const
     const bool oneToOne = rw == sw;
     const int32_t x0 = dest.Left + cols.First;
     const TPixelBuffer::MonochromeColors mono{DevicePixel(TextColor), DevicePixel(BackgroundColor)};
-    const TPixelBuffer::MonochromeColors* monoColors = source.IsMonochrome() && !target->IsMonochrome() ? &mono : nullptr;
+    const TPixelBuffer::MonochromeColors* monoColors =
+        colourMonochrome && source.IsMonochrome() && !target->IsMonochrome() ? &mono : nullptr;
 
     std::vector<int32_t> columns;
     if (!oneToOne) {

@@ -89,9 +89,11 @@ public:
     // Drawing steps used by the graphics when they draw themselves. Both
     // clip to the surface; sizes that differ are scaled nearest-neighbour
     // (column ⌊i × w ÷ rw⌋, row ⌊j × h ÷ rh⌋), never blended. A monochrome
-    // source takes the text colour for its 0 bits and the background colour
-    // for its 1 bits.
-    void StretchPixels(const TRect& dest, const TPixelBuffer& source, const TRect& sourceRect, TRasterOp rop);
+    // device bitmap (colourMonochrome) takes the text colour for its 0 bits
+    // and the background colour for its 1 bits; every other source shows the
+    // colours of its own table.
+    void StretchPixels(const TRect& dest, const TPixelBuffer& source, const TRect& sourceRect, TRasterOp rop,
+                       bool colourMonochrome = false);
     // Like StretchPixels with SRCCOPY, but source pixels whose colour is the
     // key leave the destination as it was.
     void StretchPixelsTransparent(const TRect& dest, const TPixelBuffer& source, const TRect& sourceRect,

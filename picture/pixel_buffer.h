@@ -108,6 +108,8 @@ public:
     void SetPixelAt(int32_t x, int32_t y, uint32_t devicePixel) { WriteRow(y, x, 1, &devicePixel); }
 
 private:
+    static uint8_t* AllocateZeroed(size_t bytes, size_t& mapped);
+
     struct Channel {
         uint32_t Mask = 0;
         int Shift = 0;
@@ -127,6 +129,7 @@ private:
     size_t RowBytes = 0;
     uint8_t* Data = nullptr;
     bool Owned = true;
+    size_t Mapped = 0;  // the length of a buffer mapped on its own, 0 otherwise
     uint32_t Table32[256] = {};  // the colour table as device pixels
     Channel Channels[3];         // red, green, blue of 16- and 32-bit layouts
     mutable uint32_t LastNearestPixel = 0xFFFFFFFF;

@@ -265,6 +265,29 @@ TEST(BmpRead, Os2LayoutSurvivesAChange)
     EXPECT_EQ(written.size(), 14u + 12 + 16);
 }
 
+TEST(BmpDraw, OneBitFileShowsItsOwnColoursAndAMonochromeDeviceBitmapTheSurfaceColours)
+{
+    BmpFields f;
+    f.Width = 2;
+    f.Height = 1;
+    f.BitCount = 1;
+    f.Colors = {0x0000FF, 0xFFFF00};  // blue, yellow
+    f.Pixels = {0x40, 0, 0, 0};       // pixel 0: entry 0, pixel 1: entry 1
+    auto b = Read(BuildBmp(f));
+    TBitmap target;
+    target.SetPixelWidth(2);
+    target.SetPixelHeight(1);
+    target.Surface().DrawAt(0, 0, b.get());
+    EXPECT_EQ(Shown(target, 0, 0), 0x0000FFu);
+    EXPECT_EQ(Shown(target, 1, 0), 0xFFFF00u);
+
+    TBitmap mono;
+    mono.AdoptHandle(TPixelBuffer::MakeMonochrome(2, 1), true);  // all 0 bits
+    target.Surface().Font().SetColor(clRed);
+    target.Surface().DrawAt(0, 0, &mono);
+    EXPECT_EQ(Shown(target, 0, 0), 0xFF0000u);
+}
+
 namespace {
 
 // An 8-bit file of 4 × 2 pixels whose run data fills the bottom row with

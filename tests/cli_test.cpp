@@ -129,3 +129,59 @@ TEST(Cli, SaveOverAReadOnlyFileFailsAndKeepsIt)
     EXPECT_EQ(r.Err, "Impossible de créer le fichier " + dir.File("q.bmp") + ".\n");
     EXPECT_EQ(ReadBytes(dir.File("q.bmp")), (std::vector<unsigned char>{'o', 'l', 'd'}));
 }
+
+namespace {
+
+std::vector<uint8_t> Solid24(int32_t w, int32_t h, uint32_t color)
+{
+    BmpFields f;
+    f.Width = w;
+    f.Height = h;
+    f.Pixels = Rows24(w, std::vector<std::vector<uint32_t>>(static_cast<size_t>(h), std::vector<uint32_t>(w, color)));
+    return BuildBmp(f);
+}
+
+}  // namespace
+
+TEST(CliCompose, RedOfTheLeftGreenAndBlueOfTheRight)
+{
+    TempDir dir;
+    WriteBytes(dir.File("g.bmp"), Solid24(4, 3, 0x804020));
+    WriteBytes(dir.File("d.bmp"), Solid24(4, 3, 0x102030));
+    const CliRun r = RunTool({"compose", dir.File("g.bmp"), dir.File("d.bmp"), dir.File("a.bmp")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_TRUE(r.Err.empty());
+    const std::vector<unsigned char> out = ReadBytes(dir.File("a.bmp"));
+    ASSERT_EQ(out.size(), 54u + 4 * 4 * 3);
+    EXPECT_EQ(std::vector<unsigned char>(out.begin() + 54, out.begin() + 58), (std::vector<unsigned char>{0x30, 0x20, 0x80, 0}));
+}
+
+TEST(CliCompose, DifferentSizesWarnAndComposeAtTheLeftSize)
+{
+    TempDir dir;
+    WriteBytes(dir.File("g.bmp"), Solid24(2, 1, 0x804020));
+    WriteBytes(dir.File("d.bmp"), Solid24(1, 1, 0x102030));
+    const CliRun r = RunTool({"compose", dir.File("g.bmp"), dir.File("d.bmp"), dir.File("a.bmp")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Err, "Les deux images n'ont pas les même dimensions.\n");
+    const std::vector<unsigned char> out = ReadBytes(dir.File("a.bmp"));
+    ASSERT_EQ(out.size(), 54u + 8);
+    // The second pixel lies beyond the right picture: green and blue of white.
+    EXPECT_EQ(std::vector<unsigned char>(out.begin() + 58, out.end()), (std::vector<unsigned char>{0xFF, 0xFF, 0x80, 0}));
+}
+
+TEST(CliCompose, RefusesAMissingSideOrAnUnusableNameWithoutWriting)
+{
+    TempDir dir;
+    WriteBytes(dir.File("g.bmp"), Solid24(2, 1, 0x804020));
+    CliRun r = RunTool({"compose", dir.File("g.bmp"), "", dir.File("a.bmp")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, "Il faut DEUX images pour créer un anaglyphe...\n");
+    r = RunTool({"compose", dir.File("g.bmp"), dir.File("absent.bmp"), dir.File("a.bmp")});
+    EXPECT_EQ(r.Err, "Impossible d'ouvrir le fichier " + dir.File("absent.bmp") + ".\n");
+    r = RunTool({"compose", dir.File("g.bmp"), dir.File("g.bmp"), dir.File("a.png")});
+    EXPECT_EQ(r.Err, "Rien n'a été enregistré : choisissez un nom de fichier se terminant par .jpg ou .bmp.\n");
+    r = RunTool({"compose", dir.File("g.bmp"), dir.File("sans-extension"), dir.File("a.bmp")});
+    EXPECT_EQ(r.Err, "Opération en virgule flottante incorrecte.\n");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"g.bmp"});
+}

@@ -1,10 +1,12 @@
 #include "cli_commands.h"
 
+#include "anaglyph.h"
 #include "bitmap.h"
 #include "draw_on_white.h"
 #include "errors.h"
 #include "graphic.h"
 #include "save_rules.h"
+#include "side_picture.h"
 
 #include <functional>
 #include <map>
@@ -17,7 +19,9 @@ constexpr const char* Usage =
     "Usage :\n"
     "  tremalu-cli info FICHIER             type et taille de l'image\n"
     "  tremalu-cli render FICHIER SORTIE    l'image dessinée sur fond blanc, enregistrée en .bmp\n"
-    "  tremalu-cli resave FICHIER SORTIE    l'image réécrite dans son propre format\n";
+    "  tremalu-cli resave FICHIER SORTIE    l'image réécrite dans son propre format\n"
+    "  tremalu-cli compose GAUCHE DROITE SORTIE\n"
+    "                                       l'anaglyphe rouge/cyan des deux images\n";
 
 const char* PixelFormatName(TPixelFormat format)
 {
@@ -61,7 +65,7 @@ void CheckOutputName(const std::string& fileName)
         throw Exception(NothingSavedText);
 }
 
-int Render(const std::vector<std::string>& args, std::ostream&)
+int Render(const std::vector<std::string>& args)
 {
     CheckOutputName(args[1]);
     TPicture picture;
@@ -73,7 +77,7 @@ int Render(const std::vector<std::string>& args, std::ostream&)
     return 0;
 }
 
-int Resave(const std::vector<std::string>& args, std::ostream&)
+int Resave(const std::vector<std::string>& args)
 {
     TPicture picture;
     picture.ReadFromFile(args[0]);
@@ -81,9 +85,28 @@ int Resave(const std::vector<std::string>& args, std::ostream&)
     return 0;
 }
 
+// The anaglyph of two pictures, made and saved as the program's windows do.
+int Compose(const std::vector<std::string>& args, std::ostream& warnings)
+{
+    CheckOutputName(args[2]);
+    if (args[0].empty() || args[1].empty())
+        throw Exception(MissingPictureText);
+    std::unique_ptr<TPicture> left = LoadSidePicture(args[0]);
+    std::unique_ptr<TPicture> right = LoadSidePicture(args[1]);
+    const int32_t width = left->PixelWidth(), height = left->PixelHeight();
+    if (width != right->PixelWidth() || height != right->PixelHeight())
+        warnings << DifferentSizesText << '\n';
+    std::unique_ptr<TBitmap> anaglyph = ComposeAnaglyph(left->Graphic(), right->Graphic(), width, height);
+    // The pictures are no longer needed: their memory goes before the file is made.
+    left.reset();
+    right.reset();
+    SaveBitmapByName(*anaglyph, args[2]);
+    return 0;
+}
+
 struct Command {
     size_t Arguments;
-    std::function<int(const std::vector<std::string>&, std::ostream&)> Run;
+    std::function<int(const std::vector<std::string>&, std::ostream& out, std::ostream& err)> Run;
 };
 
 }  // namespace
@@ -91,9 +114,10 @@ struct Command {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     static const std::map<std::string, Command> commands = {
-        {"info", {1, Info}},
-        {"render", {2, Render}},
-        {"resave", {2, Resave}},
+        {"info", {1, [](const auto& a, auto& out, auto&) { return Info(a, out); }}},
+        {"render", {2, [](const auto& a, auto&, auto&) { return Render(a); }}},
+        {"resave", {2, [](const auto& a, auto&, auto&) { return Resave(a); }}},
+        {"compose", {3, [](const auto& a, auto&, auto& err) { return Compose(a, err); }}},
     };
     const auto command = args.empty() ? commands.end() : commands.find(args[0]);
     if (command == commands.end() || args.size() - 1 != command->second.Arguments) {
@@ -101,7 +125,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
     try {
-        return command->second.Run({args.begin() + 1, args.end()}, out);
+        return command->second.Run({args.begin() + 1, args.end()}, out, err);
     } catch (const Exception& e) {
         err << MessageBoxText(e.message()) << '\n';
         return 1;

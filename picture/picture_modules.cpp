@@ -2,6 +2,7 @@
 
 #include "bitmap.h"
 #include "format_registry.h"
+#include "jpeg_module.h"
 #include "ole_graphic.h"
 
 namespace tremalu {
@@ -20,6 +21,7 @@ void StartPictureModules()
     if (StartCount++ != 0)
         return;
     FormatRegistry();
+    StartJpegModule();
     RegisterFormat("", "", TOleGraphic::StaticClass());
 }
 
@@ -28,6 +30,7 @@ void StopPictureModules()
     if (StartCount == 0 || --StartCount != 0)
         return;
     UnregisterKind(TOleGraphic::StaticClass());
+    StopJpegModule();
     FreeFormatRegistry();
 }
 

@@ -29,6 +29,11 @@ inline constexpr uint32_t BI_BITFIELDS = 3;
 // drawing operation.
 inline constexpr uint32_t DeviceColorBits = 0x00FFFFFF;
 
+// The display as the picture kinds that adapt to it see it: bits per pixel
+// and colour planes of the device format.
+inline constexpr int DisplayBitsPerPixel = 32;
+inline constexpr int DisplayPlanes = 1;
+
 struct TPixelLayout {
     int32_t Width = 0;
     int32_t Height = 0;  // always positive; TopDown tells the row order

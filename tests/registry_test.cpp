@@ -1,5 +1,6 @@
 #include "bitmap.h"
 #include "format_registry.h"
+#include "jpeg_image.h"
 #include "ole_graphic.h"
 #include "test_kinds.h"
 
@@ -108,8 +109,13 @@ TEST(FormatRegistry, ProgramRegistryHoldsItsModulesInStartUpOrder)
     std::vector<std::string> extensions;
     for (const TFileFormat& f : FormatRegistry().Entries())
         extensions.push_back(f.Extension);
-    EXPECT_EQ(extensions, (std::vector<std::string>{"bmp", ""}));
-    EXPECT_EQ(PictureFilter(TGraphic::StaticClass()), "Bitmaps (*.bmp)|*.bmp");
+    EXPECT_EQ(extensions, (std::vector<std::string>{"bmp", "jpeg", "jpg", ""}));
+    EXPECT_EQ(FormatRegistry().FindByExtension("JPG"), &TJPEGImage::StaticClass());
+    EXPECT_EQ(PictureFilter(TGraphic::StaticClass()),
+              "Tout (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|"
+              "Fichier image JPEG (*.jpg)|*.jpg|"
+              "Fichier image JPEG (*.jpeg)|*.jpeg|"
+              "Bitmaps (*.bmp)|*.bmp");
 }
 
 TEST(FormatRegistry, RegisterAndUnregisterOnTheProgramRegistry)

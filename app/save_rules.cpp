@@ -3,6 +3,7 @@
 #include "bitmap.h"
 #include "errors.h"
 #include "graphic.h"
+#include "jpeg_image.h"
 
 namespace tremalu {
 
@@ -26,6 +27,14 @@ void SaveBitmapByName(TBitmap& bitmap, const std::string& fileName)
     case TSaveKind::Bitmap:
         bitmap.WriteToFile(fileName);
         return;
+    case TSaveKind::Jpeg: {
+        TJPEGImage jpeg;
+        jpeg.SetEncodeQuality(100);
+        jpeg.SetGrayMode(false);
+        jpeg.CopyFrom(&bitmap);
+        jpeg.WriteToFile(fileName);
+        return;
+    }
     default:
         throw Exception(NothingSavedText);
     }

@@ -13,7 +13,8 @@ TSaveKind SaveKindOf(const std::string& fileName);
 class TBitmap;
 
 // Saves a bitmap by its name, as the result window's save button does: a
-// 32-bit BMP file for .bmp. Raises Exception(NothingSavedText) for any other
+// baseline colour JPEG file of quality 100 for .jpg, a 32-bit BMP file for
+// .bmp. Raises Exception(NothingSavedText) for any other
 // name, writing nothing.
 void SaveBitmapByName(TBitmap& bitmap, const std::string& fileName);
 

@@ -108,6 +108,10 @@ void TJPEGImage::RunDecode(TCodecContext& context, TJpegDecodeTarget& target)
     jpeg_decompress_struct& codec = context.Decompress;
     const bool eightBit = codec.quantize_colors != 0;
     Progress(TProgressStage::StageStarting, 0, false, TRect{}, std::string());
+    // The output size and components; a size the bitmap cannot have is
+    // refused before the codec allocates anything for the image.
+    jpeg_calc_output_dimensions(&codec);
+    CheckedBitmapBytes(codec.output_width, codec.output_height, eightBit ? 8 : 24);
 
     // A palette given from outside is the colour map of 8-bit decoding; a
     // 24-bit decode has no use for it.
@@ -119,10 +123,6 @@ void TJPEGImage::RunDecode(TCodecContext& context, TJpegDecodeTarget& target)
         HeldPalette.reset();
     }
     const bool paletteFromOutside = palette != nullptr;
-
-    // Refused before the codec allocates anything for the image.
-    jpeg_calc_output_dimensions(&codec);
-    CheckedBitmapBytes(codec.output_width, codec.output_height, eightBit ? 8 : 24);
 
     jpeg_start_decompress(&codec);
     if (eightBit && !paletteFromOutside && codec.colormap != nullptr) {

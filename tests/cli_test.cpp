@@ -1,5 +1,8 @@
 #include "bmp_builder.h"
 #include "cli_commands.h"
+#include "jpeg_fixtures.h"
+#include "jpeg_image.h"
+#include "streams.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -184,4 +187,62 @@ TEST(CliCompose, RefusesAMissingSideOrAnUnusableNameWithoutWriting)
     r = RunTool({"compose", dir.File("g.bmp"), dir.File("sans-extension"), dir.File("a.bmp")});
     EXPECT_EQ(r.Err, "Opération en virgule flottante incorrecte.\n");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"g.bmp"});
+}
+
+namespace {
+
+std::vector<uint8_t> SmallJpeg(bool progressive)
+{
+    auto bitmap = testing_support::DeviceBitmap(40, 30, [](int32_t x, int32_t) { return x < 20 ? 0xFF0000u : 0x0000FFu; });
+    return testing_support::EncodeJpeg(*bitmap, 95, false, progressive);
+}
+
+}  // namespace
+
+TEST(CliJpeg, InfoReadsTheHeaderOnly)
+{
+    TempDir dir;
+    const std::vector<uint8_t> file = SmallJpeg(true);
+    WriteBytes(dir.File("p.jpeg"), file);
+    const CliRun r = RunTool({"info", dir.File("p.jpeg")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out, "TJPEGImage 40 30\nJPEG progressif, " + std::to_string(file.size()) + " octets\n");
+}
+
+TEST(CliJpeg, RenderWritesAQualityHundredJpegForJpgNames)
+{
+    TempDir dir;
+    WriteBytes(dir.File("p.jpg"), SmallJpeg(false));
+    const CliRun r = RunTool({"render", dir.File("p.jpg"), dir.File("out.JPG")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    const std::vector<unsigned char> out = ReadBytes(dir.File("out.JPG"));
+    TJPEGImage back;
+    TReadOnlyMemoryStream in(out.data(), out.size());
+    back.ReadFromStream(in);
+    EXPECT_FALSE(back.WriteProgressive());
+    const TBitmap& decoded = back.DecodedBitmap();
+    EXPECT_EQ(decoded.PixelWidth(), 40);
+    EXPECT_LE(testing_support::ChannelDistance(testing_support::Shown(decoded, 4, 15), 0xFF0000), 6);
+    EXPECT_LE(testing_support::ChannelDistance(testing_support::Shown(decoded, 36, 15), 0x0000FF), 6);
+
+    // And a JPEG drawn on white into a BMP file.
+    ASSERT_EQ(RunTool({"render", dir.File("p.jpg"), dir.File("out.bmp")}).Code, 0);
+    EXPECT_EQ(ReadBytes(dir.File("out.bmp")).size(), 54u + 4 * 40 * 30);
+}
+
+TEST(CliJpeg, ResaveGivesBackTheExactBytesAndComposeSavesJpeg)
+{
+    TempDir dir;
+    std::vector<uint8_t> file = SmallJpeg(true);
+    file.push_back(0x42);  // a byte after the end of the image
+    WriteBytes(dir.File("p.jpg"), file);
+    ASSERT_EQ(RunTool({"resave", dir.File("p.jpg"), dir.File("q.jpg")}).Code, 0);
+    EXPECT_EQ(ReadBytes(dir.File("q.jpg")), file);
+
+    const CliRun r = RunTool({"compose", dir.File("p.jpg"), dir.File("q.jpg"), dir.File("a.jpg")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    const std::vector<unsigned char> anaglyph = ReadBytes(dir.File("a.jpg"));
+    ASSERT_GT(anaglyph.size(), 2u);
+    EXPECT_EQ(anaglyph[0], 0xFF);
+    EXPECT_EQ(anaglyph[1], 0xD8);
 }

@@ -5,6 +5,7 @@
 #include "draw_on_white.h"
 #include "errors.h"
 #include "graphic.h"
+#include "jpeg_image.h"
 #include "save_rules.h"
 #include "side_picture.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr const char* Usage =
     "Usage :\n"
     "  tremalu-cli info FICHIER             type et taille de l'image\n"
-    "  tremalu-cli render FICHIER SORTIE    l'image dessinée sur fond blanc, enregistrée en .bmp\n"
+    "  tremalu-cli render FICHIER SORTIE    l'image dessinée sur fond blanc, enregistrée en .bmp ou .jpg\n"
     "  tremalu-cli resave FICHIER SORTIE    l'image réécrite dans son propre format\n"
     "  tremalu-cli compose GAUCHE DROITE SORTIE\n"
     "                                       l'anaglyphe rouge/cyan des deux images\n";
@@ -55,13 +56,18 @@ int Info(const std::vector<std::string>& args, std::ostream& out)
     out << graphic->ClassName() << ' ' << picture.PixelWidth() << ' ' << picture.PixelHeight() << '\n';
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic))
         out << "Format de pixel : " << PixelFormatName(bitmap->PixelFormat()) << '\n';
+    // Only the header has been read: the pixels are not decoded for this.
+    if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(graphic))
+        out << "JPEG " << (jpeg->WriteProgressive() ? "progressif" : "séquentiel") << ", "
+            << jpeg->Data().Encoded->ByteCount() << " octets\n";
     return 0;
 }
 
-// Names the batch tool can write; checked before anything is read.
+// Names the batch tool can write (.bmp and .jpg, as the program saves);
+// checked before anything is read.
 void CheckOutputName(const std::string& fileName)
 {
-    if (SaveKindOf(fileName) != TSaveKind::Bitmap)
+    if (SaveKindOf(fileName) == TSaveKind::None)
         throw Exception(NothingSavedText);
 }
 

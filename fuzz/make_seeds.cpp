@@ -1,7 +1,10 @@
 // Writes the seed corpus of the fuzz targets: small files of every layout
-// the readers accept, made by the tests' own writers.
-//   make_fuzz_seeds DIRECTORY     writes DIRECTORY/bmp/...
+// the readers accept, made by the tests' own writers and, for JPEG, by our
+// own encoder (and by the codec driven directly for the kinds of file the
+// program never writes).
+//   make_fuzz_seeds DIRECTORY     writes DIRECTORY/bmp/... and DIRECTORY/jpeg/...
 #include "bmp_builder.h"
+#include "jpeg_fixtures.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -84,6 +87,102 @@ void BmpSeeds(const std::filesystem::path& dir)
     Save(dir / "rle4.bmp", BuildBmp(rle4));
 }
 
+uint32_t SeedPixel(int32_t x, int32_t y)
+{
+    return static_cast<uint32_t>(((x * 29 + y * 3) & 0xFF) << 16 | ((y * 17) & 0xFF) << 8 | ((x * y + 40) & 0xFF));
+}
+
+void JpegSeeds(const std::filesystem::path& dir)
+{
+    using testing_support::CodecFileFields;
+    using testing_support::DeviceBitmap;
+    using testing_support::EncodeJpeg;
+    using testing_support::EncodeWithCodec;
+    std::filesystem::create_directories(dir);
+
+    // Our encoder: baseline at several qualities and odd sizes, gray,
+    // progressive.
+    struct Ours {
+        const char* Name;
+        int32_t Width, Height;
+        int Quality;
+        bool Gray, Progressive;
+    };
+    for (const Ours& o : {Ours{"baseline_q90_16x16", 16, 16, 90, false, false},
+                          Ours{"baseline_q100_24x16", 24, 16, 100, false, false},
+                          Ours{"baseline_q50_1x1", 1, 1, 50, false, false},
+                          Ours{"baseline_q75_17x9", 17, 9, 75, false, false},
+                          Ours{"baseline_q90_33x7", 33, 7, 90, false, false},
+                          Ours{"gray_q90_20x13", 20, 13, 90, true, false},
+                          Ours{"progressive_q80_40x24", 40, 24, 80, false, true},
+                          Ours{"progressive_q90_23x17", 23, 17, 90, false, true},
+                          Ours{"progressive_gray_q85_19x21", 19, 21, 85, true, true}}) {
+        Save(dir / (std::string(o.Name) + ".jpg"),
+             EncodeJpeg(*DeviceBitmap(o.Width, o.Height, SeedPixel), o.Quality, o.Gray, o.Progressive));
+    }
+
+    // The codec driven directly: restart intervals, arithmetic coding, other
+    // samplings, four components, long segments.
+    const auto rgb = [](int32_t x, int32_t y, uint8_t* s) {
+        const uint32_t c = SeedPixel(x, y);
+        s[0] = static_cast<uint8_t>(c >> 16);
+        s[1] = static_cast<uint8_t>(c >> 8);
+        s[2] = static_cast<uint8_t>(c);
+    };
+    const auto ink = [](int32_t x, int32_t y, uint8_t* s) {
+        s[0] = static_cast<uint8_t>(x * 9);
+        s[1] = static_cast<uint8_t>(y * 11);
+        s[2] = static_cast<uint8_t>(x + y);
+        s[3] = static_cast<uint8_t>(x * y);
+    };
+    struct Codec {
+        const char* Name;
+        CodecFileFields Fields;
+    };
+    std::vector<Codec> codecFiles;
+    CodecFileFields f;
+    f.Width = 27, f.Height = 19;
+    f.RestartInterval = 1;
+    codecFiles.push_back({"restart_every_mcu", f});
+    f.RestartInterval = 3;
+    f.Progressive = true;
+    codecFiles.push_back({"restart_progressive", f});
+    f = {};
+    f.Width = 21, f.Height = 14;
+    f.Arithmetic = true;
+    codecFiles.push_back({"arithmetic", f});
+    f.Progressive = true;
+    codecFiles.push_back({"arithmetic_progressive", f});
+    f = {};
+    f.Width = 18, f.Height = 10;
+    f.LumaSampling = 1;
+    codecFiles.push_back({"sampling_444", f});
+    f.LumaSampling = 2, f.LumaSamplingV = 1;
+    codecFiles.push_back({"sampling_422", f});
+    f = {};
+    f.Width = 12, f.Height = 12;
+    f.Markers = {{0xE0 + 2, std::vector<uint8_t>(300, 0x11)}, {0xFE, {'s', 'e', 'e', 'd'}}};
+    codecFiles.push_back({"with_segments", f});
+    for (const Codec& c : codecFiles)
+        Save(dir / (std::string(c.Name) + ".jpg"), EncodeWithCodec(c.Fields, rgb));
+    CodecFileFields four;
+    four.Width = 14, four.Height = 9;
+    four.Components = 4;
+    four.FileColorSpace = JCS_CMYK;
+    Save(dir / "cmyk_adobe.jpg", EncodeWithCodec(four, ink));
+    four.AdobeMarker = false;
+    Save(dir / "cmyk_plain.jpg", EncodeWithCodec(four, ink));
+    four.AdobeMarker = true;
+    four.FileColorSpace = JCS_YCCK;
+    Save(dir / "ycck.jpg", EncodeWithCodec(four, ink));
+
+    // A truncated file and one with bytes after its end.
+    std::vector<uint8_t> file = EncodeJpeg(*DeviceBitmap(32, 32, SeedPixel), 90);
+    Save(dir / "truncated.jpg", std::vector<uint8_t>(file.begin(), file.begin() + static_cast<long>(file.size() * 3 / 4)));
+    file.insert(file.end(), {0x00, 0xFF, 0xD9, 't', 'a', 'i', 'l'});
+    Save(dir / "trailing_bytes.jpg", file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -94,5 +193,6 @@ int main(int argc, char** argv)
     }
     const std::filesystem::path root = argv[1];
     BmpSeeds(root / "bmp");
+    JpegSeeds(root / "jpeg");
     return 0;
 }

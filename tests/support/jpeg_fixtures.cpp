@@ -89,7 +89,7 @@ std::vector<uint8_t> EncodeWithCodec(const CodecFileFields& f, const SamplesAt& 
         codec.write_Adobe_marker = codec.write_Adobe_marker && f.AdobeMarker;
         jpeg_set_quality(&codec, f.Quality, TRUE);
         codec.comp_info[0].h_samp_factor = f.LumaSampling;
-        codec.comp_info[0].v_samp_factor = f.LumaSampling;
+        codec.comp_info[0].v_samp_factor = f.LumaSamplingV != 0 ? f.LumaSamplingV : f.LumaSampling;
         codec.arith_code = f.Arithmetic ? TRUE : FALSE;
         codec.restart_interval = f.RestartInterval;
         if (f.Progressive)

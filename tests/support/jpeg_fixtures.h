@@ -37,7 +37,8 @@ struct CodecFileFields {
     bool Arithmetic = false;
     unsigned RestartInterval = 0;     // in MCUs; 0 for none
     bool AdobeMarker = true;          // written by the codec for CMYK and YCCK unless turned off
-    int LumaSampling = 2;             // horizontal and vertical sampling of the first component
+    int LumaSampling = 2;             // horizontal sampling of the first component
+    int LumaSamplingV = 0;            // its vertical sampling; 0: the same as horizontal
     std::vector<std::pair<int, std::vector<uint8_t>>> Markers;  // extra APPn/COM segments after the header
 };
 

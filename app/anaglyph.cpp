@@ -1,6 +1,7 @@
 #include "anaglyph.h"
 
 #include "draw_on_white.h"
+#include "jpeg_image.h"
 
 #include <algorithm>
 
@@ -136,6 +137,11 @@ const TPixelBuffer* OpaquePixels(TGraphic* graphic)
 
 std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width, int32_t height)
 {
+    // A JPEG picture draws its decoded bitmap with the copy mode at its own
+    // size, so its rows are those of that bitmap (decoded now if need be, as
+    // the draw would). A picture with nothing to decode draws nothing.
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic); jpeg != nullptr && !jpeg->IsEmpty())
+        graphic = &jpeg->DecodedBitmap();
     if (const TPixelBuffer* pixels = OpaquePixels(graphic))
         return std::make_unique<TBitmapSide>(*pixels, width);
     return std::make_unique<TDrawnSide>(graphic, width, height);

@@ -1,5 +1,7 @@
 // The JPEG picture kind as a picture: settings, the two forms and when each
 // is made, copies, size and palette, the stored form, failures of reading.
+#include "anaglyph.h"
+#include "anaglyph_reference.h"
 #include "bitmap.h"
 #include "errors.h"
 #include "format_registry.h"
@@ -359,4 +361,20 @@ TEST(JpegLifecycle, ReducedSizeIsKnownBeforeDecoding)
     const TBitmap& decoded = jpeg->DecodedBitmap();
     EXPECT_EQ(decoded.PixelWidth(), 13);
     EXPECT_EQ(decoded.PixelHeight(), 7);
+}
+
+TEST(JpegInComposition, SidesAreReadFromTheDecodedBitmapsAsDrawingThemWouldGive)
+{
+    auto left = Read(EncodeJpeg(*DeviceBitmap(37, 21, Smooth), 80));
+    auto right = Read(EncodeJpeg(*DeviceBitmap(30, 25, [](int32_t x, int32_t y) { return Smooth(y, x); }), 80, true));
+    auto reference = testing_support::ComposeWithRasterOps(left.get(), right.get(), 37, 21);
+    auto fast = ComposeAnaglyph(left.get(), right.get(), 37, 21);
+    for (int32_t y = 0; y < 21; ++y)
+        for (int32_t x = 0; x < 37; ++x)
+            ASSERT_EQ(Shown(*fast, x, y), Shown(*reference, x, y)) << x << "," << y;
+    // A picture with nothing to decode stays as it was.
+    TJPEGImage fresh;
+    auto blank = ComposeAnaglyph(&fresh, &fresh, 2, 2);
+    EXPECT_EQ(Shown(*blank, 1, 1), 0xFFFFFFu);
+    EXPECT_FALSE(fresh.HasBitmap());
 }

@@ -323,6 +323,32 @@ TEST(JpegDamage, FailureAfterTheRowsKeepsThemAndLaterDrawsDoNotFail)
     EXPECT_TRUE(SamePixels(jpeg->DecodedBitmap(), Read(good)->DecodedBitmap()));
 }
 
+TEST(JpegDamage, EndlesslyRepeatedScansStopAtTheScanLimit)
+{
+    const std::vector<uint8_t> file = EncodeJpeg(*DeviceBitmap(16, 16, Diagonal), 90, true, true);
+    size_t lastScan = file.size() - 2;
+    while (!(file[lastScan] == 0xFF && file[lastScan + 1] == 0xDA))
+        --lastScan;
+    // The last scan again and again: the codec steps over the bogus
+    // progression, and would go on as long as the file does.
+    const auto repeated = [&](int copies) {
+        std::vector<uint8_t> out(file.begin(), file.end() - 2);
+        for (int i = 0; i < copies; ++i)
+            out.insert(out.end(), file.begin() + static_cast<long>(lastScan), file.end() - 2);
+        out.insert(out.end(), {0xFF, 0xD9});
+        return out;
+    };
+    auto many = Read(repeated(200));
+    EXPECT_NO_THROW(many->DecodedBitmap());
+    auto endless = Read(repeated(MaxDecodedScans));
+    try {
+        endless->DecodedBitmap();
+        FAIL() << "no failure";
+    } catch (const EJPEG& e) {
+        EXPECT_EQ(e.message(), "Erreur JPEG #" + std::to_string(JERR_BAD_PROGRESSION));
+    }
+}
+
 // ---------------------------------------------------------------- progress and cancel
 
 namespace {

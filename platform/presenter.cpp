@@ -102,12 +102,17 @@ public:
 
 TPresenter*& CurrentPresenter()
 {
-    static TQtPresenter qtPresenter;
-    static TPresenter* current = &qtPresenter;
+    static TPresenter* current = &QtPresenter();
     return current;
 }
 
 }  // namespace
+
+TPresenter& QtPresenter()
+{
+    static TQtPresenter presenter;
+    return presenter;
+}
 
 TPresenter& Presenter() { return *CurrentPresenter(); }
 

@@ -47,6 +47,8 @@ public:
 
 // The presenter in use: the Qt one unless a replacement is installed.
 TPresenter& Presenter();
+// The presenter that shows real Qt dialogs, whatever is installed.
+TPresenter& QtPresenter();
 
 // Installs a replacement presenter for its own lifetime.
 class TPresenterOverride {

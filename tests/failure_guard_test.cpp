@@ -37,6 +37,8 @@ struct DotCase {
     const char* Shown;
 };
 
+void PrintTo(const DotCase& c, std::ostream* out) { *out << '"' << c.Message << '"'; }
+
 class FailureGuardText : public FailureGuard, public ::testing::WithParamInterface<DotCase> {};
 
 }  // namespace

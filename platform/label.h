@@ -9,6 +9,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <string>
+
 namespace tremalu {
 
 class TLabel : public QWidget, public TControlEvents {
@@ -20,6 +22,7 @@ public:
     void SetCaption(const QString& caption);
     // UTF-8 text, as the program's logic holds it.
     void SetCaption(const std::string& caption) { SetCaption(QString::fromStdString(caption)); }
+    void SetCaption(const char* caption) { SetCaption(QString::fromUtf8(caption)); }
     std::string CaptionText() const { return FCaption.toStdString(); }
     bool Transparent() const { return FTransparent; }
     bool AutoSize() const { return FAutoSize; }

@@ -84,7 +84,7 @@ void TSpeedButton::paintEvent(QPaintEvent*)
 {
     const int shift = IsDown() ? 1 : 0;
     const TColor face = ColorOf(palette().color(QPalette::Window));
-    QImage face_and_glyph;
+    QImage faceAndGlyph;
     std::string failure;
     GuardedDeferred(
         [&] {
@@ -97,13 +97,13 @@ void TSpeedButton::paintEvent(QPaintEvent*)
                 if (!isEnabled())
                     GreyPixels(pixels.Pixels(), Bounds(glyph.x(), glyph.y(), glyph.width(), glyph.height()), face);
             }
-            face_and_glyph = pixels.PrepareForQt();
+            faceAndGlyph = pixels.PrepareForQt();
         },
         failure);
 
     QPainter painter(this);
-    if (!face_and_glyph.isNull())
-        painter.drawImage(0, 0, face_and_glyph);
+    if (!faceAndGlyph.isNull())
+        painter.drawImage(0, 0, faceAndGlyph);
     else
         painter.fillRect(rect(), palette().color(QPalette::Window));
     const int alignment = GlyphRect(shift).isNull() ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter);

@@ -104,6 +104,64 @@ Span KeptSpan(int32_t clipFirst, int32_t clipEnd, int32_t sourceStart, int32_t s
     return s;
 }
 
+// Which source pixel each drawn pixel takes, for a source rectangle drawn
+// into a destination rectangle of a target: destination offsets outside the
+// target or mapping outside the source are left out.
+struct StretchMapping {
+    int32_t X0 = 0;        // first target column drawn
+    int32_t Count = 0;     // target columns drawn
+    int32_t FirstRow = 0;  // destination row offsets drawn: [FirstRow, EndRow)
+    int32_t EndRow = 0;
+    int32_t DestTop = 0;
+    int32_t SourceTop = 0, SourceHeight = 0, DestHeight = 0;
+    int32_t FirstColumn = 0;       // with Contiguous: the source column of X0
+    bool Contiguous = false;       // same width: columns follow each other
+    std::vector<int32_t> Columns;  // otherwise: the source column of each
+
+    bool Plan(const TPixelBuffer& target, const TRect& dest, const TPixelBuffer& source, const TRect& sourceRect)
+    {
+        if (dest.IsEmpty() || sourceRect.IsEmpty())
+            return false;
+        const TRect clip = Intersect(dest, {0, 0, target.Width(), target.Height()});
+        if (clip.IsEmpty())
+            return false;
+        const int32_t rw = dest.Width(), sw = sourceRect.Width();
+        DestTop = dest.Top;
+        SourceTop = sourceRect.Top;
+        SourceHeight = sourceRect.Height();
+        DestHeight = dest.Height();
+        const Span cols = KeptSpan(clip.Left - dest.Left, clip.Right - dest.Left, sourceRect.Left, sw, rw, source.Width());
+        const Span rows =
+            KeptSpan(clip.Top - dest.Top, clip.Bottom - dest.Top, SourceTop, SourceHeight, DestHeight, source.Height());
+        Count = cols.End - cols.First;
+        FirstRow = rows.First;
+        EndRow = rows.End;
+        if (Count <= 0 || EndRow <= FirstRow)
+            return false;
+        X0 = dest.Left + cols.First;
+        Contiguous = rw == sw;
+        FirstColumn = MapOffset(cols.First, sourceRect.Left, sw, rw);
+        if (!Contiguous) {
+            Columns.resize(static_cast<size_t>(Count));
+            for (int32_t i = 0; i < Count; ++i)
+                Columns[static_cast<size_t>(i)] = MapOffset(cols.First + i, sourceRect.Left, sw, rw);
+        }
+        return true;
+    }
+
+    int32_t TargetRow(int32_t j) const { return DestTop + j; }
+
+    void ReadSourceRow(const TPixelBuffer& source, int32_t j, uint32_t* out,
+                       const TPixelBuffer::MonochromeColors* mono) const
+    {
+        const int32_t sy = MapOffset(j, SourceTop, SourceHeight, DestHeight);
+        if (Contiguous)
+            source.ReadRow(sy, FirstColumn, Count, out, mono);
+        else
+            source.ReadRowSampled(sy, Columns.data(), Count, out, mono);
+    }
+};
+
 }  // namespace
 
 TCanvas::TCanvas() = default;
@@ -214,35 +272,17 @@ void TCanvas::StretchPixels(const TRect& dest, const TPixelBuffer& source, const
                             bool colourMonochrome)
 {
     TPixelBuffer* target = Pixels();
-    if (target == nullptr || dest.IsEmpty() || sourceRect.IsEmpty())
+    StretchMapping map;
+    if (target == nullptr || !map.Plan(*target, dest, source, sourceRect))
         return;
-    const TRect clip = Intersect(dest, {0, 0, target->Width(), target->Height()});
-    if (clip.IsEmpty())
-        return;
-    const int32_t rw = dest.Width(), rh = dest.Height();
-    const int32_t sw = sourceRect.Width(), sh = sourceRect.Height();
-    const Span cols = KeptSpan(clip.Left - dest.Left, clip.Right - dest.Left, sourceRect.Left, sw, rw, source.Width());
-    const Span rows = KeptSpan(clip.Top - dest.Top, clip.Bottom - dest.Top, sourceRect.Top, sh, rh, source.Height());
-    const int32_t n = cols.End - cols.First;
-    if (n <= 0 || rows.End <= rows.First)
-        return;
-
+    const int32_t n = map.Count;
     const uint8_t function = RopFunction(rop);
     const bool usesPattern = RopUsesPattern(function);
     const bool usesSource = RopUsesSource(function);
-    const bool oneToOne = rw == sw;
-    const int32_t x0 = dest.Left + cols.First;
     const TPixelBuffer::MonochromeColors mono{DevicePixel(TextColor), DevicePixel(BackgroundColor)};
     const TPixelBuffer::MonochromeColors* monoColors =
         colourMonochrome && source.IsMonochrome() && !target->IsMonochrome() ? &mono : nullptr;
 
-    std::vector<int32_t> columns;
-    if (!oneToOne) {
-        columns.resize(static_cast<size_t>(n));
-        for (int32_t i = 0; i < n; ++i)
-            columns[static_cast<size_t>(i)] = MapOffset(cols.First + i, sourceRect.Left, sw, rw);
-    }
-    const int32_t firstColumn = MapOffset(cols.First, sourceRect.Left, sw, rw);
     std::vector<uint32_t> src(static_cast<size_t>(n));
     std::vector<uint32_t> dst;
     std::vector<uint32_t> pattern;
@@ -252,27 +292,23 @@ void TCanvas::StretchPixels(const TRect& dest, const TPixelBuffer& source, const
     if (usesPattern)
         pattern.resize(static_cast<size_t>(n));
 
-    for (int32_t j = rows.First; j < rows.End; ++j) {
-        const int32_t y = dest.Top + j;
-        const int32_t sy = MapOffset(j, sourceRect.Top, sh, rh);
-        uint32_t* out = directTarget ? reinterpret_cast<uint32_t*>(target->ScanLine(y)) + x0 : dst.data();
+    for (int32_t j = map.FirstRow; j < map.EndRow; ++j) {
+        const int32_t y = map.TargetRow(j);
+        uint32_t* out = directTarget ? reinterpret_cast<uint32_t*>(target->ScanLine(y)) + map.X0 : dst.data();
         if (usesSource) {
             // A plain copy onto device pixels reads the source straight into place.
             uint32_t* into = (directTarget && function == RopFunction(SRCCOPY)) ? out : src.data();
-            if (oneToOne)
-                source.ReadRow(sy, firstColumn, n, into, monoColors);
-            else
-                source.ReadRowSampled(sy, columns.data(), n, into, monoColors);
+            map.ReadSourceRow(source, j, into, monoColors);
             if (into == out)
                 continue;
         }
         if (!directTarget)
-            target->ReadRow(y, x0, n, out);
+            target->ReadRow(y, map.X0, n, out);
         if (usesPattern)
-            BrushPattern(y, x0, n, pattern.data());
+            BrushPattern(y, map.X0, n, pattern.data());
         CombineRow(function, usesPattern ? pattern.data() : nullptr, src.data(), out, n);
         if (!directTarget)
-            target->WriteRow(y, x0, n, out);
+            target->WriteRow(y, map.X0, n, out);
     }
 }
 
@@ -280,32 +316,20 @@ void TCanvas::StretchPixelsTransparent(const TRect& dest, const TPixelBuffer& so
                                        uint32_t keyPixel)
 {
     TPixelBuffer* target = Pixels();
-    if (target == nullptr || dest.IsEmpty() || sourceRect.IsEmpty())
+    StretchMapping map;
+    if (target == nullptr || !map.Plan(*target, dest, source, sourceRect))
         return;
-    const TRect clip = Intersect(dest, {0, 0, target->Width(), target->Height()});
-    if (clip.IsEmpty())
-        return;
-    const int32_t rw = dest.Width(), rh = dest.Height();
-    const int32_t sw = sourceRect.Width(), sh = sourceRect.Height();
-    const Span cols = KeptSpan(clip.Left - dest.Left, clip.Right - dest.Left, sourceRect.Left, sw, rw, source.Width());
-    const Span rows = KeptSpan(clip.Top - dest.Top, clip.Bottom - dest.Top, sourceRect.Top, sh, rh, source.Height());
-    const int32_t n = cols.End - cols.First;
-    if (n <= 0 || rows.End <= rows.First)
-        return;
-    const int32_t x0 = dest.Left + cols.First;
-    std::vector<int32_t> columns(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i)
-        columns[static_cast<size_t>(i)] = MapOffset(cols.First + i, sourceRect.Left, sw, rw);
-    std::vector<uint32_t> src(static_cast<size_t>(n)), dst(static_cast<size_t>(n));
+    const size_t n = static_cast<size_t>(map.Count);
+    std::vector<uint32_t> src(n), dst(n);
     const uint32_t key = keyPixel & DeviceColorBits;
-    for (int32_t j = rows.First; j < rows.End; ++j) {
-        const int32_t y = dest.Top + j;
-        source.ReadRowSampled(MapOffset(j, sourceRect.Top, sh, rh), columns.data(), n, src.data());
-        target->ReadRow(y, x0, n, dst.data());
-        for (int32_t i = 0; i < n; ++i)
-            if (src[static_cast<size_t>(i)] != key)
-                dst[static_cast<size_t>(i)] = src[static_cast<size_t>(i)];
-        target->WriteRow(y, x0, n, dst.data());
+    for (int32_t j = map.FirstRow; j < map.EndRow; ++j) {
+        const int32_t y = map.TargetRow(j);
+        map.ReadSourceRow(source, j, src.data(), nullptr);
+        target->ReadRow(y, map.X0, map.Count, dst.data());
+        for (size_t i = 0; i < n; ++i)
+            if (src[i] != key)
+                dst[i] = src[i];
+        target->WriteRow(y, map.X0, map.Count, dst.data());
     }
 }
 

@@ -194,7 +194,7 @@ void TMemoryStream::Clear()
     Length = Capacity = Pos = 0;
 }
 
-size_t TMemoryStream::Read(void* buffer, size_t count)
+size_t TCustomMemoryStream::Read(void* buffer, size_t count)
 {
     if (Pos >= Length)
         return 0;
@@ -202,6 +202,18 @@ size_t TMemoryStream::Read(void* buffer, size_t count)
     std::memcpy(buffer, Data + Pos, n);
     Pos += n;
     return n;
+}
+
+int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    const int64_t base = origin == TSeekOrigin::Beginning ? 0
+                         : origin == TSeekOrigin::Current ? static_cast<int64_t>(Pos)
+                                                           : static_cast<int64_t>(Length);
+    const int64_t target = base + offset;
+    if (target < 0)
+        return -1;
+    Pos = static_cast<size_t>(target);
+    return target;
 }
 
 size_t TMemoryStream::Write(const void* buffer, size_t count)
@@ -221,45 +233,6 @@ size_t TMemoryStream::Write(const void* buffer, size_t count)
     std::memcpy(Data + Pos, buffer, count);
     Pos = end;
     return count;
-}
-
-static int64_t ResolveSeek(int64_t offset, TSeekOrigin origin, size_t pos, size_t length)
-{
-    int64_t base = origin == TSeekOrigin::Beginning ? 0
-                   : origin == TSeekOrigin::Current ? static_cast<int64_t>(pos)
-                                                     : static_cast<int64_t>(length);
-    const int64_t target = base + offset;
-    return target < 0 ? -1 : target;
-}
-
-int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
-{
-    const int64_t target = ResolveSeek(offset, origin, Pos, Length);
-    if (target < 0)
-        return -1;
-    Pos = static_cast<size_t>(target);
-    return target;
-}
-
-size_t TReadOnlyMemoryStream::Read(void* buffer, size_t count)
-{
-    if (Pos >= Length)
-        return 0;
-    const size_t n = std::min(count, Length - Pos);
-    std::memcpy(buffer, Data + Pos, n);
-    Pos += n;
-    return n;
-}
-
-size_t TReadOnlyMemoryStream::Write(const void*, size_t) { return 0; }
-
-int64_t TReadOnlyMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
-{
-    const int64_t target = ResolveSeek(offset, origin, Pos, Length);
-    if (target < 0)
-        return -1;
-    Pos = static_cast<size_t>(target);
-    return target;
 }
 
 }  // namespace tremalu

@@ -68,23 +68,34 @@ private:
     int Handle = -1;
 };
 
+// Reading and seeking over bytes in memory.
+class TCustomMemoryStream : public TStream {
+public:
+    size_t Read(void* buffer, size_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return static_cast<int64_t>(Length); }
+    const uint8_t* Memory() const { return Data; }
+    size_t ByteCount() const { return Length; }
+
+protected:
+    uint8_t* Data = nullptr;
+    size_t Length = 0;
+    size_t Pos = 0;
+};
+
 // A growable buffer in memory. Growing past what can be allocated fails with
 // EStreamError "Plus de mémoire lors de l'expansion du flux mémoire".
-class TMemoryStream : public TStream {
+class TMemoryStream : public TCustomMemoryStream {
 public:
     TMemoryStream() = default;
     ~TMemoryStream() override;
 
-    size_t Read(void* buffer, size_t count) override;
     size_t Write(const void* buffer, size_t count) override;
-    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-    int64_t Size() override { return static_cast<int64_t>(Length); }
+    using TCustomMemoryStream::Memory;
+    uint8_t* Memory() { return Data; }
 
     void SetSize(size_t newSize);
     void Clear();
-    const uint8_t* Memory() const { return Data; }
-    uint8_t* Memory() { return Data; }
-    size_t ByteCount() const { return Length; }
 
     // Makes every later growth past this many bytes fail as an allocation
     // failure would; 0 removes the limit. Lets callers bound a buffer.
@@ -93,28 +104,20 @@ public:
 private:
     void Reserve(size_t wanted);
 
-    uint8_t* Data = nullptr;
-    size_t Length = 0;
     size_t Capacity = 0;
-    size_t Pos = 0;
     size_t CapacityLimit = 0;
 };
 
-// A read-only stream over bytes that someone else owns.
-class TReadOnlyMemoryStream : public TStream {
+// A read-only stream over bytes that someone else owns; writing takes
+// nothing.
+class TReadOnlyMemoryStream : public TCustomMemoryStream {
 public:
     TReadOnlyMemoryStream(const void* data, size_t size)
-        : Data(static_cast<const uint8_t*>(data)), Length(size) {}
-
-    size_t Read(void* buffer, size_t count) override;
-    size_t Write(const void* buffer, size_t count) override;
-    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-    int64_t Size() override { return static_cast<int64_t>(Length); }
-
-private:
-    const uint8_t* Data;
-    size_t Length;
-    size_t Pos = 0;
+    {
+        Data = const_cast<uint8_t*>(static_cast<const uint8_t*>(data));
+        Length = size;
+    }
+    size_t Write(const void*, size_t) override { return 0; }
 };
 
 }  // namespace tremalu

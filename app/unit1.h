@@ -1,0 +1,62 @@
+// Unit1: the image-choice window (TDepart), the program's main window, and
+// the pair state.
+//
+// The window starts waiting for the title: its buttons are disabled and the
+// status line shows its invitation whatever the mouse passes over. A click
+// on the title picture hides the title for good, enables the buttons and
+// makes the status line follow the mouse over the buttons.
+#pragma once
+
+#include "form.h"
+#include "pair_state.h"
+#include "ui_depart.h"
+
+#include <string>
+
+namespace tremalu {
+
+// Texts of the status line.
+namespace depart_texts {
+inline constexpr const char* Invitation = "Cliquez sur le titre pour commencer.";
+inline constexpr const char* LoadLeft = "Chargement de l'image GAUCHE.";
+inline constexpr const char* LoadRight = "Chargement de l'image DROITE.";
+inline constexpr const char* Compose = "Création de l'anaglyphe.";
+inline constexpr const char* Help = "Conseils pour réussir un anaglyphe.";
+}  // namespace depart_texts
+
+class TDepart : public TForm, public Ui::Depart {
+public:
+    TDepart();
+
+    // One instance for the whole program, reset when the window is created.
+    TPairState Pair;
+
+    void FormCreate(QObject& Sender);
+    // The start gate: the only way to the working state.
+    void titreClick(QObject& Sender);
+    // Writes the status line, but only once the buttons are enabled.
+    void SetInfo(const std::string& text);
+
+    void ChargeGMouseMove(QObject& Sender, int X, int Y);
+    void ChargeDMouseMove(QObject& Sender, int X, int Y);
+    void calculMouseMove(QObject& Sender, int X, int Y);
+    void BaideMouseMove(QObject& Sender, int X, int Y);
+    // The window surface, the file and size labels and the previews.
+    void FormMouseMove(QObject& Sender, int X, int Y);
+
+    // Loading the LEFT and RIGHT pictures and composing the anaglyph are
+    // not built yet: these three handlers are deliberately empty until then.
+    void ChargeGClick(QObject& Sender);
+    void ChargeDClick(QObject& Sender);
+    void calculClick(QObject& Sender);
+    // Shows the help window, without blocking the others.
+    void BaideClick(QObject& Sender);
+
+private:
+    void BindEvents();
+};
+
+// The window, once created (see main.cpp).
+extern TDepart* Depart;
+
+}  // namespace tremalu

@@ -1,0 +1,13 @@
+#include "unit2.h"
+
+namespace tremalu {
+
+TResult* Result = nullptr;
+
+TResult::TResult()
+{
+    setupUi(this);
+    Loaded();
+}
+
+}  // namespace tremalu

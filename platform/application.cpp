@@ -1,0 +1,43 @@
+#include "application.h"
+
+#include "message_box.h"
+
+#include <QEventLoop>
+#include <QObject>
+
+namespace tremalu {
+
+TApplication::TApplication() = default;
+
+TApplication::~TApplication()
+{
+    while (!FForms.empty()) {
+        Owned last = std::move(FForms.back());
+        FForms.pop_back();
+        last.Forget();
+        last.Form.reset();
+    }
+}
+
+void TApplication::SetTitle(const std::string& title) { SetApplicationTitle(title); }
+
+void TApplication::Adopt(std::unique_ptr<TForm> form, std::function<void()> forget)
+{
+    if (FMainForm == nullptr)
+        FMainForm = form.get();
+    FForms.push_back({std::move(form), std::move(forget)});
+}
+
+int TApplication::Run()
+{
+    if (FMainForm == nullptr)
+        return 0;
+    QEventLoop loop;
+    // Closing the main window ends the program even while other windows
+    // are open.
+    QObject::connect(FMainForm, &TForm::closed, &loop, [&loop] { loop.exit(0); });
+    FMainForm->Show();
+    return loop.exec();
+}
+
+}  // namespace tremalu

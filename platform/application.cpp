@@ -7,10 +7,18 @@
 
 namespace tremalu {
 
-TApplication::TApplication() = default;
+namespace {
+
+TApplication* CurrentApplication = nullptr;
+
+}  // namespace
+
+TApplication::TApplication() { CurrentApplication = this; }
 
 TApplication::~TApplication()
 {
+    if (CurrentApplication == this)
+        CurrentApplication = nullptr;
     while (!FForms.empty()) {
         Owned last = std::move(FForms.back());
         FForms.pop_back();
@@ -39,5 +47,7 @@ int TApplication::Run()
     FMainForm->Show();
     return loop.exec();
 }
+
+TForm* ApplicationMainForm() { return CurrentApplication != nullptr ? CurrentApplication->MainForm() : nullptr; }
 
 }  // namespace tremalu

@@ -55,4 +55,9 @@ private:
     TForm* FMainForm = nullptr;
 };
 
+// The main window of the application object that exists now, or none (no
+// application object, or no window created yet). Dialogs that place
+// themselves on the main window's monitor ask here.
+TForm* ApplicationMainForm();
+
 }  // namespace tremalu

@@ -1,45 +1,50 @@
 #include "picture_dialogs.h"
 
-#include "filter_pairs.h"
+#include "chosen_name.h"
+#include "failure_guard.h"
+#include "file_dialog_window.h"
 #include "format_registry.h"
 #include "presenter.h"
+#include "preview_pane.h"
 
-#include <QFileDialog>
-#include <QStringList>
+#include <QApplication>
+#include <QToolTip>
 
 namespace tremalu {
 
 TOpenDialog::~TOpenDialog() = default;
 
-void TOpenDialog::Prepare(QFileDialog&) {}
+void TOpenDialog::Prepare(TFileDialogWindow&) {}
+
+void TOpenDialog::Finish(TFileDialogWindow&) {}
 
 bool TOpenDialog::Run()
 {
     Files.clear();
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setAcceptMode(IsSaveDialog() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(IsSaveDialog() ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!Title.empty())
-        dialog.setWindowTitle(QString::fromStdString(Title));
-    QStringList descriptions;
-    for (const TFilterPair& pair : ParseFilter(Filter))
-        descriptions << QString::fromStdString(pair.Description);
-    dialog.setNameFilters(descriptions);
-    if (FilterIndex >= 1 && FilterIndex <= descriptions.size())
-        dialog.selectNameFilter(descriptions[FilterIndex - 1]);
-    if (!InitialDir.empty())
-        dialog.setDirectory(QString::fromStdString(InitialDir));
-    if (!FileName.empty())
-        dialog.selectFile(QString::fromStdString(FileName));
-    Prepare(dialog);
-
-    const std::optional<TFileChoice> choice = Presenter().RunFileDialog(dialog);
+    // Owned by the active window, so that the window system keeps it above.
+    TFileDialogWindow dialog(*this, IsSaveDialog(), QApplication::activeWindow());
+    std::optional<TFileChoice> choice;
+    {
+        Prepare(dialog);
+        struct TFinisher {
+            TOpenDialog& Owner;
+            TFileDialogWindow& Dialog;
+            ~TFinisher() { Owner.Finish(Dialog); }
+        } finisher{*this, dialog};
+        choice = Presenter().RunFileDialog(dialog);
+    }
     if (!choice)
         return false;
-    FileName = choice->FileName;
+    FileName = CompleteChosenName(choice->FileName, dialog.PairAt(choice->FilterIndex), DefaultExt, IsSaveDialog());
     FilterIndex = choice->FilterIndex;
     Files.push_back(FileName);
+    // The old platform's returned flags: no read-only box is ever shown, and
+    // the extension is compared with the default one.
+    Options.erase(TOpenOption::ofReadOnly);
+    if (HasOtherExtension(FileName, DefaultExt))
+        Options.insert(TOpenOption::ofExtensionDifferent);
+    else
+        Options.erase(TOpenOption::ofExtensionDifferent);
     return true;
 }
 
@@ -49,5 +54,34 @@ TOpenPictureDialog::TOpenPictureDialog() : FPreview(std::make_unique<TPicture>()
 }
 
 TOpenPictureDialog::~TOpenPictureDialog() = default;
+
+TPicturePreviewPane& TOpenPictureDialog::PreviewPane()
+{
+    if (!FPane)
+        FPane = std::make_unique<TPicturePreviewPane>(*FPreview);
+    return *FPane;
+}
+
+void TOpenPictureDialog::Prepare(TFileDialogWindow& dialog)
+{
+    TPicturePreviewPane& pane = PreviewPane();
+    dialog.AddPane(pane);
+    pane.DialogOpened();
+    QObject::connect(&dialog, &QFileDialog::currentChanged, &pane, [&pane](const QString& path) {
+        // The preview keeps its own failures silent; anything else (memory)
+        // is shown like any failure of a handler.
+        Guarded([&] { pane.ShowSelection(path); });
+    });
+}
+
+void TOpenPictureDialog::Finish(TFileDialogWindow& dialog)
+{
+    // The button's tooltip may still be shown over a dialog that is gone.
+    QToolTip::hideText();
+    if (FPane) {
+        QObject::disconnect(&dialog, nullptr, FPane.get(), nullptr);
+        dialog.RemovePane(*FPane);
+    }
+}
 
 }  // namespace tremalu

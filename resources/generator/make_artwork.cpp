@@ -219,6 +219,47 @@ QImage FloppyGlyph()
     return image;
 }
 
+// A white page with a folded corner and a magnifying glass over its lower
+// right part, in colours of the 16-colour palette, on olive: the button
+// takes its bottom-left pixel's colour as transparent, so the olive is
+// never seen. Drawn pixel by pixel, without smoothing, to keep to the
+// palette.
+QImage PreviewGlyph()
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    const QColor olive(128, 128, 0), black(0, 0, 0), white(255, 255, 255), gray(128, 128, 128),
+        silver(192, 192, 192), aqua(0, 255, 255), maroon(128, 0, 0);
+    image.fill(olive);
+    QPainter p(&image);
+    // The page, its corner folded down at the top right.
+    QPolygon page;
+    page << QPoint(1, 0) << QPoint(8, 0) << QPoint(11, 3) << QPoint(11, 14) << QPoint(1, 14);
+    p.setPen(black);
+    p.setBrush(white);
+    p.drawPolygon(page);
+    p.setPen(gray);
+    p.drawLine(8, 1, 8, 3);
+    p.drawLine(8, 3, 10, 3);
+    // Lines of writing on the page.
+    for (int y = 5; y <= 11; y += 2)
+        p.drawLine(3, y, 7, y);
+    // The glass: a black rim round a light lens with a white glint.
+    p.setPen(black);
+    p.setBrush(aqua);
+    p.drawEllipse(QRect(6, 6, 6, 6));
+    p.setPen(white);
+    p.drawPoint(8, 8);
+    p.setPen(silver);
+    p.drawPoint(9, 8);
+    // The handle, two pixels thick, down to the bottom right corner.
+    p.setPen(maroon);
+    p.drawLine(11, 11, 14, 14);
+    p.drawLine(12, 11, 15, 14);
+    p.setPen(black);
+    p.drawLine(11, 12, 14, 15);
+    return image;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -234,6 +275,7 @@ int main(int argc, char** argv)
         WriteBmp(FolderGlyph(QColor(0, 255, 255), QColor(0, 0, 128)), TPixelFormat::pf24bit, dir + "folder_cyan.bmp");
         WriteBmp(GlassesGlyph(), TPixelFormat::pf24bit, dir + "glasses.bmp");
         WriteBmp(FloppyGlyph(), TPixelFormat::pf4bit, dir + "floppy.bmp");
+        WriteBmp(PreviewGlyph(), TPixelFormat::pf4bit, dir + "previewglyph.bmp");
         WriteBmp(TitlePicture(), TPixelFormat::pf16bit, dir + "title.bmp");
         WriteBmp(ProgramIcon(), TPixelFormat::pf24bit, dir + "tremalu.bmp");
     } catch (const Exception& failure) {

@@ -33,6 +33,9 @@ public:
     // The bytes of row y when the whole row is held as blue, green, red
     // triplets (step 3) or quadruplets (step 4); null otherwise.
     virtual const uint8_t* DirectRow(int32_t /*y*/, int& /*step*/) { return nullptr; }
+    // After the last row: a side that reads its picture as it goes reads
+    // the rest, so that the picture fails as drawing it whole would.
+    virtual void Finish() {}
 
 protected:
     const int32_t Width;
@@ -43,11 +46,32 @@ private:
 
 // The side for a picture: read straight from its pixels when drawing it on
 // white would only copy them (an opaque bitmap, a JPEG picture), otherwise
-// from the picture drawn on a white bitmap.
+// from the picture drawn on a white bitmap. Rows are asked for from the top
+// down, each once or more, never going back.
 std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width, int32_t height);
 
-// Red of left, green and blue of right, into a new device-dependent bitmap
-// of width × height.
+// The composition itself, one row at a time from the top: red of left,
+// green and blue of right. Both the windows and the batch tool compose
+// through it; the windows keep the rows in a bitmap, the batch tool can
+// hand them straight to a file's encoder.
+class TAnaglyphRows {
+public:
+    TAnaglyphRows(TGraphic* left, TGraphic* right, int32_t width, int32_t height);
+    ~TAnaglyphRows();
+    int32_t Width() const { return FWidth; }
+    int32_t Height() const { return FHeight; }
+    // The next row as width device pixels.
+    void NextRow(uint32_t* out);
+
+private:
+    int32_t FWidth;
+    int32_t FHeight;
+    int32_t Next = 0;
+    std::unique_ptr<TAnaglyphSide> Left;
+    std::unique_ptr<TAnaglyphSide> Right;
+};
+
+// The whole anaglyph in a new device-dependent bitmap of width × height.
 std::unique_ptr<TBitmap> ComposeAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height);
 
 

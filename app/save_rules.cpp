@@ -4,6 +4,7 @@
 #include "errors.h"
 #include "graphic.h"
 #include "jpeg_image.h"
+#include "jpeg_settings.h"
 
 namespace tremalu {
 
@@ -21,6 +22,14 @@ TSaveKind SaveKindOf(const std::string& fileName)
 
 namespace tremalu {
 
+JpegSettings SavedJpegSettings()
+{
+    JpegSettings settings = DefaultJpegSettings();
+    settings.EncodeQuality = 100;
+    settings.GrayMode = false;
+    return settings;
+}
+
 void SaveBitmapByName(TBitmap& bitmap, const std::string& fileName)
 {
     switch (SaveKindOf(fileName)) {
@@ -29,8 +38,8 @@ void SaveBitmapByName(TBitmap& bitmap, const std::string& fileName)
         return;
     case TSaveKind::Jpeg: {
         TJPEGImage jpeg;
-        jpeg.SetEncodeQuality(100);
-        jpeg.SetGrayMode(false);
+        jpeg.SetEncodeQuality(SavedJpegSettings().EncodeQuality);
+        jpeg.SetGrayMode(SavedJpegSettings().GrayMode);
         jpeg.CopyFrom(&bitmap);
         jpeg.WriteToFile(fileName);
         return;

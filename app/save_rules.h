@@ -11,6 +11,11 @@ enum class TSaveKind { Jpeg, Bitmap, None };
 TSaveKind SaveKindOf(const std::string& fileName);
 
 class TBitmap;
+struct JpegSettings;
+
+// The settings a saved JPEG file is encoded with: those of a new JPEG picture,
+// with quality 100 and gray mode off.
+JpegSettings SavedJpegSettings();
 
 // Saves a bitmap by its name, as the result window's save button does: a
 // baseline colour JPEG file of quality 100 for .jpg, a 32-bit BMP file for

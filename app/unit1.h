@@ -9,6 +9,7 @@
 
 #include "form.h"
 #include "pair_state.h"
+#include "picture_dialogs.h"
 #include "ui_depart.h"
 
 #include <string>
@@ -30,6 +31,9 @@ public:
 
     // One instance for the whole program, reset when the window is created.
     TPairState Pair;
+    // The open dialog shared by both sides: its name and filter carry over
+    // from one side's choice to the other's.
+    TOpenPictureDialog OP;
 
     void FormCreate(QObject& Sender);
     // The start gate: the only way to the working state.
@@ -44,15 +48,31 @@ public:
     // The window surface, the file and size labels and the previews.
     void FormMouseMove(QObject& Sender, int X, int Y);
 
-    // Loading the LEFT and RIGHT pictures and composing the anaglyph are
-    // not built yet: these three handlers are deliberately empty until then.
+    // Load the LEFT and the RIGHT picture: the chosen file is loaded by its
+    // extension, shown fitted into its frame, and its name and natural size
+    // written under it. A picture that cannot be loaded, or has no pixels,
+    // leaves everything the side shows as it was.
     void ChargeGClick(QObject& Sender);
     void ChargeDClick(QObject& Sender);
+    // Composes the anaglyph of the pair into the result window and shows it
+    // modally; returns when the result window is closed.
     void calculClick(QObject& Sender);
     // Shows the help window, without blocking the others.
     void BaideClick(QObject& Sender);
 
 private:
+    // What differs between the two sides.
+    struct TSide {
+        TPanel* Frame;
+        TImageView* View;
+        TLabel* FileLabel;
+        TLabel* SizeLabel;
+        std::string& FileName;
+        int32_t& Width;
+        int32_t& Height;
+        bool& Loaded;
+    };
+    void LoadSide(const TSide& side);
     void BindEvents();
 };
 

@@ -3,7 +3,9 @@
 // picture and shows it.
 #pragma once
 
+#include "bitmap.h"
 #include "form.h"
+#include "picture_dialogs.h"
 #include "ui_result.h"
 
 namespace tremalu {
@@ -11,6 +13,22 @@ namespace tremalu {
 class TResult : public TForm, public Ui::Result {
 public:
     TResult();
+
+    // The save dialog: JPEG or BMP, JPEG first, "jpg" added to a name typed
+    // without an extension.
+    TSavePictureDialog SP;
+
+    // Takes the anaglyph as the view's picture (sharing its pixels), fits it
+    // into the frame and shows the window modally until it is closed.
+    void ShowAnaglyph(const TBitmap& anaglyph);
+
+    // Saves the anaglyph at its natural size: a quality-100 JPEG for a name
+    // ending in .jpg, a 32-bit BMP for .bmp, in any case. Any other name
+    // saves nothing, and says so. The window stays open.
+    void SpeedButton2Click(QObject& Sender);
+
+private:
+    void BindEvents();
 };
 
 extern TResult* Result;

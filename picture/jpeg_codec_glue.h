@@ -24,6 +24,8 @@
 #include "jpeg_codec.h"
 #include "jpeg_progress.h"
 
+#include <cstdint>
+
 namespace tremalu {
 
 // The settings of the last output pass, kept when early passes of a
@@ -65,6 +67,14 @@ private:
 // with the codec's message code; warnings and trace messages are neither
 // shown nor counted; reset clears the code and the warning count.
 void InstallCodecErrorHandler(jpeg_error_mgr& handler);
+
+struct JpegSettings;
+
+// The compression parameters of an encode: the picture's size and input
+// rows, then the codec's defaults with the quality (forcing baseline
+// tables), gray mode and progressive scans of the settings.
+void ConfigureCompressor(jpeg_compress_struct& codec, int32_t width, int32_t height, int components,
+                         J_COLOR_SPACE colorSpace, const JpegSettings& settings);
 
 // The error exit: raises EJPEG with the codec's msg_code.
 [[noreturn]] void RaiseCodecError(j_common_ptr codec);

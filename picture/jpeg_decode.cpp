@@ -31,9 +31,13 @@ void GiveColorMap(jpeg_decompress_struct& codec, const TLogPalette& palette)
 
 void TJPEGImage::OpenDecoder(TCodecContext& context, bool reportProgress)
 {
+    OpenDecoder(context, reportProgress, *Shared->Encoded);
+}
+
+void TJPEGImage::OpenDecoder(TCodecContext& context, bool reportProgress, TStream& bytes)
+{
     context.CreateDecompressor(reportProgress ? this : nullptr);
     jpeg_decompress_struct& codec = context.Decompress;
-    TMemoryStream& bytes = *Shared->Encoded;
     bytes.SetPosition(0);
     SetStreamSource(&codec, bytes);
     jpeg_read_header(&codec, TRUE);

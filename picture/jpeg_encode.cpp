@@ -57,6 +57,21 @@ private:
 
 }  // namespace
 
+void ConfigureCompressor(jpeg_compress_struct& codec, int32_t width, int32_t height, int components,
+                         J_COLOR_SPACE colorSpace, const JpegSettings& settings)
+{
+    codec.image_width = static_cast<JDIMENSION>(width);
+    codec.image_height = static_cast<JDIMENSION>(height);
+    codec.input_components = components;
+    codec.in_color_space = colorSpace;
+    jpeg_set_defaults(&codec);
+    jpeg_set_quality(&codec, settings.EncodeQuality, TRUE);
+    if (settings.GrayMode)
+        jpeg_set_colorspace(&codec, JCS_GRAYSCALE);
+    if (settings.WriteProgressive)
+        jpeg_simple_progression(&codec);
+}
+
 void TJPEGImage::Encode()
 {
     TCodecContext context;
@@ -70,18 +85,10 @@ void TJPEGImage::Encode()
         return;  // nothing to encode: the picture writes 0 bytes
 
     const TEncodeSource source(*Decoded);
-    codec.image_width = static_cast<JDIMENSION>(Decoded->PixelWidth());
-    codec.image_height = static_cast<JDIMENSION>(Decoded->PixelHeight());
     Shared->HeaderWidth = Decoded->PixelWidth();
     Shared->HeaderHeight = Decoded->PixelHeight();
-    codec.input_components = source.Components();
-    codec.in_color_space = source.ColorSpace();
-    jpeg_set_defaults(&codec);
-    jpeg_set_quality(&codec, FSettings.EncodeQuality, TRUE);
-    if (FSettings.GrayMode)
-        jpeg_set_colorspace(&codec, JCS_GRAYSCALE);
-    if (FSettings.WriteProgressive)
-        jpeg_simple_progression(&codec);
+    ConfigureCompressor(codec, Decoded->PixelWidth(), Decoded->PixelHeight(), source.Components(),
+                        source.ColorSpace(), FSettings);
 
     try {
         Progress(TProgressStage::StageStarting, 0, false, TRect{}, std::string());

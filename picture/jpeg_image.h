@@ -33,6 +33,8 @@ namespace tremalu {
 class TBitmap;
 class TCodecContext;
 class TJpegDecodeTarget;
+class TJpegRowReader;
+class TStream;
 
 class TJPEGImage : public TGraphic, private TCodecProgressListener {
     TREMALU_DECLARE_CLASS()
@@ -93,6 +95,10 @@ public:
     // The bitmap, decoded from the bytes at the first call. A picture that
     // holds neither gives an empty bitmap.
     TBitmap& DecodedBitmap();
+    // The decoded rows one after the other, without a bitmap, when no bitmap
+    // exists yet and the decode would give 24-bit rows in one pass (see
+    // jpeg_rows.h); null otherwise.
+    std::unique_ptr<TJpegRowReader> OpenRowReader();
     // Whether the bitmap form exists (decoded, or copied in).
     bool HasBitmap() const { return Decoded != nullptr; }
     // The compressed data, shared with copies.
@@ -109,6 +115,7 @@ private:
     void ComputeReducedSize();
     // Opens the codec on the bytes and sets its parameters from the settings.
     void OpenDecoder(TCodecContext& context, bool reportProgress);
+    void OpenDecoder(TCodecContext& context, bool reportProgress, TStream& bytes);
     // The decode once the codec is open: output passes into the bitmap.
     void RunDecode(TCodecContext& context, TJpegDecodeTarget& target);
     // The end report of a decode, and the change notification after a new

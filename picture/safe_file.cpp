@@ -1,6 +1,7 @@
 #include "safe_file.h"
 
 #include "errors.h"
+#include "streams.h"
 
 #include <cerrno>
 #include <climits>
@@ -87,48 +88,104 @@ bool WriteAll(int fd, const void* data, size_t size)
 
 }  // namespace
 
-void WriteFileSafely(const std::string& fileName, const void* data, size_t size)
+TSafeFileStream::TSafeFileStream(const std::string& fileName) : Name(fileName)
 {
     if (fileName.empty())
         CannotCreate(fileName);
-    const std::string target = FollowLinks(fileName);
+    Target = FollowLinks(fileName);
 
-    mode_t mode = 0666 & ~CurrentUmask();
+    Mode = 0666 & ~CurrentUmask();
     struct stat existing;
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists) {
-        if (!S_ISREG(existing.st_mode) || IsReadOnly(target, existing))
+    if (::stat(Target.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode) || IsReadOnly(Target, existing))
             CannotCreate(fileName);
-        mode = existing.st_mode & 07777;
+        Mode = existing.st_mode & 07777;
+        Replaces = true;
+        Owner = existing.st_uid;
+        Group = existing.st_gid;
     }
 
     // The new file is made beside the target so that the rename stays on one
     // file system and is atomic.
-    const size_t slash = target.find_last_of('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temporary = DirectoryOf(target) + "/." + base + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    const size_t slash = Target.find_last_of('/');
+    const std::string base = slash == std::string::npos ? Target : Target.substr(slash + 1);
+    Temporary = DirectoryOf(Target) + "/." + base + ".XXXXXX";
+    Handle = ::mkstemp(Temporary.data());
+    if (Handle < 0)
         CannotCreate(fileName);
+    Buffer.reserve(BufferSize);
+}
 
-    bool written = WriteAll(fd, data, size);
-    written = written && ::fchmod(fd, mode) == 0;
-    if (written && exists && ::geteuid() == 0) {
+TSafeFileStream::~TSafeFileStream()
+{
+    // Not committed: the new file goes, the target was never touched.
+    if (Handle >= 0)
+        ::close(Handle);
+    if (!Committed)
+        ::unlink(Temporary.c_str());
+}
+
+size_t TSafeFileStream::Write(const void* buffer, size_t count)
+{
+    // A full disk is the file's failure, whoever writes: an encoder learns
+    // it as the write failure, not as a count it might misread.
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    if (Buffer.size() + count > BufferSize && !Flush())
+        throw EWriteError(texts::StreamWrite);
+    if (count >= BufferSize) {
+        Failed = !WriteAll(Handle, bytes, count);
+        if (Failed)
+            throw EWriteError(texts::StreamWrite);
+        Written += static_cast<int64_t>(count);
+        return count;
+    }
+    Buffer.insert(Buffer.end(), bytes, bytes + count);
+    return count;
+}
+
+int64_t TSafeFileStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    // Only where it stands can be asked: the file is written straight through.
+    if (offset == 0 && origin == TSeekOrigin::Current)
+        return Written + static_cast<int64_t>(Buffer.size());
+    return -1;
+}
+
+bool TSafeFileStream::Flush()
+{
+    if (!Buffer.empty()) {
+        Failed = Failed || !WriteAll(Handle, Buffer.data(), Buffer.size());
+        Written += static_cast<int64_t>(Buffer.size());
+        Buffer.clear();
+    }
+    return !Failed;
+}
+
+void TSafeFileStream::Commit()
+{
+    bool written = Flush();
+    written = written && ::fchmod(Handle, Mode) == 0;
+    if (written && Replaces && ::geteuid() == 0) {
         // Keep the owner of a file replaced on someone else's behalf; where
         // that is refused the file simply becomes ours, as a new file would.
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0)
+        if (::fchown(Handle, Owner, Group) != 0)
             errno = 0;
     }
-    written = written && ::fsync(fd) == 0;
-    written = (::close(fd) == 0) && written;
-    if (!written) {
-        ::unlink(temporary.c_str());
+    written = written && ::fsync(Handle) == 0;
+    written = (::close(Handle) == 0) && written;
+    Handle = -1;
+    if (!written)
         throw EWriteError(texts::StreamWrite);
-    }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        CannotCreate(fileName);
-    }
+    if (::rename(Temporary.c_str(), Target.c_str()) != 0)
+        CannotCreate(Name);
+    Committed = true;
+}
+
+void WriteFileSafely(const std::string& fileName, const void* data, size_t size)
+{
+    TSafeFileStream file(fileName);
+    file.WriteBuffer(data, size);
+    file.Commit();
 }
 
 }  // namespace tremalu

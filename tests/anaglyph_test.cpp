@@ -1,8 +1,14 @@
 // The composition read straight from pixel buffers must give exactly what
 // the raster-operation sequence on white bitmaps gives.
 #include "anaglyph.h"
+#include "anaglyph_file.h"
 #include "anaglyph_reference.h"
 #include "bmp_builder.h"
+#include "errors.h"
+#include "jpeg_fixtures.h"
+#include "jpeg_image.h"
+#include "save_rules.h"
+#include "temp_dir.h"
 #include "streams.h"
 #include "test_kinds.h"
 
@@ -170,4 +176,66 @@ TEST(Anaglyph, TransparentBitmapsAndOtherKindsAreDrawnOnWhiteFirst)
     TBitmap mono;
     mono.AdoptHandle(TPixelBuffer::MakeMonochrome(8, 8), true);
     ExpectSameAsReference(left.get(), &mono);
+}
+
+// ---------------------------------------------------------------- JPEG sides read as they decode
+
+namespace {
+
+std::unique_ptr<TJPEGImage> JpegOf(const std::vector<uint8_t>& file)
+{
+    auto jpeg = std::make_unique<TJPEGImage>();
+    TReadOnlyMemoryStream in(file.data(), file.size());
+    jpeg->ReadFromStream(in);
+    return jpeg;
+}
+
+std::vector<uint8_t> JpegFile(int32_t w, int32_t h, unsigned seed, bool progressive = false)
+{
+    return testing_support::EncodeJpeg(*Noise(w, h, seed), 85, false, progressive);
+}
+
+}  // namespace
+
+TEST(AnaglyphJpeg, SidesReadAsTheyDecodeMatchTheDecodedBitmapsAndTheRasterOperations)
+{
+    for (const auto& [rw, rh] : {std::pair{40, 24}, std::pair{25, 30}, std::pair{60, 10}}) {
+        const std::vector<uint8_t> leftFile = JpegFile(40, 24, 20), rightFile = JpegFile(rw, rh, 21, true);
+        auto streamedLeft = JpegOf(leftFile), streamedRight = JpegOf(rightFile);
+        auto streamed = ComposeAnaglyph(streamedLeft.get(), streamedRight.get(), 40, 24);
+        // Composing read the rows without keeping bitmaps.
+        EXPECT_FALSE(streamedLeft->HasBitmap());
+        EXPECT_FALSE(streamedRight->HasBitmap());
+        auto decodedLeft = JpegOf(leftFile), decodedRight = JpegOf(rightFile);
+        auto reference = ComposeWithRasterOps(decodedLeft.get(), decodedRight.get(), 40, 24);
+        SCOPED_TRACE(rw);
+        ExpectSamePixels(*streamed, *reference);
+    }
+}
+
+TEST(AnaglyphJpeg, OnePictureOnBothSidesGivesItselfBack)
+{
+    TPicture left, right;
+    left.SetGraphic(JpegOf(JpegFile(30, 20, 22)).get());
+    right.CopyFrom(&left);  // the two share the compressed bytes
+    auto anaglyph = ComposeAnaglyph(left.Graphic(), right.Graphic(), 30, 20);
+    auto decoded = JpegOf(JpegFile(30, 20, 22));
+    ExpectSamePixels(*anaglyph, decoded->DecodedBitmap());
+}
+
+TEST(AnaglyphJpeg, StreamedFileIsTheFileTheSaveButtonWrites)
+{
+    testing_support::TempDir dir;
+    auto left = JpegOf(JpegFile(33, 17, 23));
+    auto right = JpegOf(JpegFile(33, 17, 24));
+    for (const std::string name : {"a.jpg", "a.BMP"}) {
+        SaveAnaglyph(left.get(), right.get(), 33, 17, dir.File("streamed-" + name));
+        auto composed = ComposeAnaglyph(JpegOf(JpegFile(33, 17, 23)).get(), JpegOf(JpegFile(33, 17, 24)).get(), 33, 17);
+        SaveBitmapByName(*composed, dir.File("whole-" + name));
+        EXPECT_EQ(testing_support::ReadBytes(dir.File("streamed-" + name)),
+                  testing_support::ReadBytes(dir.File("whole-" + name)))
+            << name;
+    }
+    EXPECT_THROW(SaveAnaglyph(left.get(), right.get(), 33, 17, dir.File("a.png")), Exception);
+    EXPECT_EQ(dir.Entries().size(), 4u);
 }

@@ -246,3 +246,24 @@ TEST(CliJpeg, ResaveGivesBackTheExactBytesAndComposeSavesJpeg)
     EXPECT_EQ(anaglyph[0], 0xFF);
     EXPECT_EQ(anaglyph[1], 0xD8);
 }
+
+TEST(CliJpeg, ComposeThatFailsWhileDecodingLeavesNoFile)
+{
+    TempDir dir;
+    // A second frame header after the image data: the file reads, its
+    // decode fails at the end.
+    std::vector<uint8_t> file = SmallJpeg(false);
+    size_t sof = 2;
+    while (!(file[sof] == 0xFF && file[sof + 1] == 0xC0))
+        ++sof;
+    const size_t length = static_cast<size_t>(file[sof + 2] << 8 | file[sof + 3]);
+    file.insert(file.end() - 2, file.begin() + static_cast<long>(sof), file.begin() + static_cast<long>(sof + 2 + length));
+    WriteBytes(dir.File("damaged.jpg"), file);
+    WriteBytes(dir.File("good.jpg"), SmallJpeg(false));
+    WriteBytes(dir.File("a.jpg"), {'o', 'l', 'd'});
+    const CliRun r = RunTool({"compose", dir.File("good.jpg"), dir.File("damaged.jpg"), dir.File("a.jpg")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err.rfind("Erreur JPEG #", 0), 0u) << r.Err;
+    EXPECT_EQ(ReadBytes(dir.File("a.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.jpg", "damaged.jpg", "good.jpg"}));
+}

@@ -150,3 +150,52 @@ TEST(SafeSave, ADirectoryIsNotReplaced)
     EXPECT_THROW(WriteFileSafely(dir.File("folder.bmp"), "x", 1), EFCreateError);
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder.bmp")));
 }
+
+TEST(SafeSave, StreamLeftWithoutCommitLeavesTheTargetAndNoNewFile)
+{
+    TempDir dir;
+    const std::string target = dir.File("picture.jpg");
+    WriteBytes(target, OldContent);
+    {
+        TSafeFileStream file(target);
+        const std::vector<unsigned char> big(200000, 1);
+        file.WriteBuffer(big.data(), big.size());
+        file.WriteBuffer("x", 1);
+        EXPECT_EQ(file.Size(), 200001);
+        // A failure of the encoder here would leave the stream uncommitted.
+    }
+    EXPECT_EQ(ReadBytes(target), OldContent);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.jpg"});
+}
+
+TEST(SafeSave, StreamWritesEverythingOnCommit)
+{
+    TempDir dir;
+    const std::string target = dir.File("picture.jpg");
+    std::vector<unsigned char> expected;
+    {
+        TSafeFileStream file(target);
+        for (int i = 0; i < 5000; ++i) {
+            const unsigned char chunk[37] = {static_cast<unsigned char>(i)};
+            file.WriteBuffer(chunk, sizeof chunk);
+            expected.insert(expected.end(), chunk, chunk + sizeof chunk);
+        }
+        file.Commit();
+    }
+    EXPECT_EQ(ReadBytes(target), expected);
+}
+
+TEST(SafeSave, StreamThatRunsOutOfRoomRaisesTheWriteFailure)
+{
+    TempDir dir;
+    const std::string target = dir.File("picture.jpg");
+    WriteBytes(target, OldContent);
+    {
+        FileSizeLimit limit(1000);
+        TSafeFileStream file(target);
+        const std::vector<unsigned char> big(100000, 1);
+        EXPECT_THROW(file.WriteBuffer(big.data(), big.size()), EWriteError);
+    }
+    EXPECT_EQ(ReadBytes(target), OldContent);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.jpg"});
+}

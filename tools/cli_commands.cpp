@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 
 #include "anaglyph.h"
+#include "anaglyph_file.h"
 #include "bitmap.h"
 #include "draw_on_white.h"
 #include "errors.h"
@@ -102,11 +103,7 @@ int Compose(const std::vector<std::string>& args, std::ostream& warnings)
     const int32_t width = left->PixelWidth(), height = left->PixelHeight();
     if (width != right->PixelWidth() || height != right->PixelHeight())
         warnings << DifferentSizesText << '\n';
-    std::unique_ptr<TBitmap> anaglyph = ComposeAnaglyph(left->Graphic(), right->Graphic(), width, height);
-    // The pictures are no longer needed: their memory goes before the file is made.
-    left.reset();
-    right.reset();
-    SaveBitmapByName(*anaglyph, args[2]);
+    SaveAnaglyph(left->Graphic(), right->Graphic(), width, height, args[2]);
     return 0;
 }
 

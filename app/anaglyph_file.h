@@ -1,0 +1,17 @@
+// Saving the anaglyph of two pictures straight to a file, composing it row
+// by row: the batch tool's way, which never holds the whole anaglyph for a
+// JPEG file. The file is byte for byte the one the result window's save
+// button writes for the composed picture.
+#pragma once
+
+#include "graphic.h"
+
+#include <string>
+
+namespace tremalu {
+
+// Raises Exception(NothingSavedText) for a name that ends neither in .jpg
+// nor in .bmp, before anything is composed.
+void SaveAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height, const std::string& fileName);
+
+}  // namespace tremalu

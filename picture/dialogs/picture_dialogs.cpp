@@ -35,7 +35,9 @@ bool TOpenDialog::Run()
     }
     if (!choice)
         return false;
-    FileName = CompleteChosenName(choice->FileName, dialog.PairAt(choice->FilterIndex), DefaultExt, IsSaveDialog());
+    // The dialog window has already completed a name typed without an
+    // extension (TFileDialogWindow::accept): the choice is taken as it is.
+    FileName = choice->FileName;
     FilterIndex = choice->FilterIndex;
     Files.push_back(FileName);
     // The old platform's returned flags: no read-only box is ever shown, and

@@ -63,8 +63,9 @@ public:
 
     // Shows the dialog modally; true when the user confirmed a file. A
     // name confirmed without an extension comes back with the selected
-    // pair's (or DefaultExt); ofReadOnly is cleared and ofExtensionDifferent
-    // tells whether the name's extension differs from DefaultExt.
+    // pair's (or DefaultExt), as the dialog window completes it; ofReadOnly
+    // is cleared and ofExtensionDifferent tells whether the name's
+    // extension differs from DefaultExt.
     bool Run();
 
 protected:

@@ -18,27 +18,10 @@ TEST(HelpPage, PathJoinsDirectoryAndPageWithOneSlash)
     EXPECT_EQ(HelpPagePath("/a.b"), "/a.b/index.htm");
 }
 
-namespace {
-
-// Changes the working directory for one test and restores it afterwards.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path) : Saved(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDirectory() { std::filesystem::current_path(Saved); }
-
-private:
-    std::filesystem::path Saved;
-};
-
-}  // namespace
-
 TEST(HelpPage, CurrentDirectoryIsTheProcessWorkingDirectory)
 {
     testing_support::TempDir dir;
-    WorkingDirectory inside(dir.Path());
+    testing_support::TWorkingDirectory inside(dir.Path());
     EXPECT_EQ(std::filesystem::path(CurrentDirectory()), std::filesystem::canonical(dir.Path()));
 }
 
@@ -47,7 +30,7 @@ TEST(HelpPage, RemovedWorkingDirectoryCannotGiveThePage)
     testing_support::TempDir dir;
     const std::string gone = dir.File("gone");
     std::filesystem::create_directory(gone);
-    WorkingDirectory inside(gone);
+    testing_support::TWorkingDirectory inside(gone);
     std::filesystem::remove(gone);
     try {
         CurrentDirectory();

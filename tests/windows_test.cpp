@@ -26,18 +26,6 @@ using testing_support::ShowWindow;
 
 namespace {
 
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path) : Saved(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDirectory() { std::filesystem::current_path(Saved); }
-
-private:
-    std::filesystem::path Saved;
-};
-
 constexpr const char* PageMarker = "Page de test des conseils";
 
 // The windows created as the program creates them, from a working
@@ -67,7 +55,7 @@ protected:
     void ClickTitle() { ClickAt(*Depart->titre, QPoint(260, 100)); }
 
     testing_support::TempDir Dir;
-    WorkingDirectory Cwd{WithPage(Dir)};
+    testing_support::TWorkingDirectory Cwd{WithPage(Dir)};
     testing_support::TRecordingPresenter Recorder;
     TPresenterOverride Installed{Recorder};
     TApplication Application;
@@ -397,7 +385,7 @@ TEST_F(Windows, ClosingTheMainWindowEndsTheProgramWithTheHelpOpen)
 TEST(HelpWindow, StartedElsewhereItShowsThatThePageIsMissing)
 {
     testing_support::TempDir empty;
-    WorkingDirectory cwd(empty.Path());
+    testing_support::TWorkingDirectory cwd(empty.Path());
     TApplication application;
     TFaide* help = nullptr;
     application.CreateForm(help);
@@ -408,7 +396,7 @@ TEST(HelpWindow, StartedElsewhereItShowsThatThePageIsMissing)
 
 TEST(HelpWindow, TheRootDirectoryGetsNoSecondSlash)
 {
-    WorkingDirectory cwd("/");
+    testing_support::TWorkingDirectory cwd("/");
     TApplication application;
     TFaide* help = nullptr;
     application.CreateForm(help);
@@ -417,7 +405,7 @@ TEST(HelpWindow, TheRootDirectoryGetsNoSecondSlash)
 
 TEST(HelpWindow, TheProgramsOwnPageGivesAdvice)
 {
-    WorkingDirectory cwd(TREMALU_RESOURCES_DIR);
+    testing_support::TWorkingDirectory cwd(TREMALU_RESOURCES_DIR);
     TApplication application;
     TFaide* help = nullptr;
     application.CreateForm(help);

@@ -36,6 +36,17 @@ std::vector<std::string> TempDir::Entries() const
     return names;
 }
 
+TWorkingDirectory::TWorkingDirectory(const std::string& path) : Saved(std::filesystem::current_path().string())
+{
+    std::filesystem::current_path(path);
+}
+
+TWorkingDirectory::~TWorkingDirectory()
+{
+    std::error_code ignored;  // a test may have removed nothing we restore to
+    std::filesystem::current_path(Saved, ignored);
+}
+
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes)
 {
     std::ofstream out(path, std::ios::binary);

@@ -22,6 +22,18 @@ private:
     std::string Root;
 };
 
+// Changes the working directory for its lifetime and restores it afterwards.
+class TWorkingDirectory {
+public:
+    explicit TWorkingDirectory(const std::string& path);
+    ~TWorkingDirectory();
+    TWorkingDirectory(const TWorkingDirectory&) = delete;
+    TWorkingDirectory& operator=(const TWorkingDirectory&) = delete;
+
+private:
+    std::string Saved;
+};
+
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> ReadBytes(const std::string& path);
 

@@ -31,8 +31,8 @@ void SaveAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height
     }
     case TSaveKind::Bitmap:
         // A BMP file stores its rows from the bottom up: the picture is
-        // composed whole first.
-        ComposeAnaglyph(left, right, width, height)->WriteToFile(fileName);
+        // composed whole first, then saved as the save button saves it.
+        SaveBitmapByName(*ComposeAnaglyph(left, right, width, height), fileName);
         return;
     default:
         throw Exception(NothingSavedText);

@@ -18,10 +18,6 @@ TSaveKind SaveKindOf(const std::string& fileName)
     return TSaveKind::None;
 }
 
-}  // namespace tremalu
-
-namespace tremalu {
-
 JpegSettings SavedJpegSettings()
 {
     JpegSettings settings = DefaultJpegSettings();
@@ -37,9 +33,10 @@ void SaveBitmapByName(TBitmap& bitmap, const std::string& fileName)
         bitmap.WriteToFile(fileName);
         return;
     case TSaveKind::Jpeg: {
+        const JpegSettings settings = SavedJpegSettings();
         TJPEGImage jpeg;
-        jpeg.SetEncodeQuality(SavedJpegSettings().EncodeQuality);
-        jpeg.SetGrayMode(SavedJpegSettings().GrayMode);
+        jpeg.SetEncodeQuality(settings.EncodeQuality);
+        jpeg.SetGrayMode(settings.GrayMode);
         jpeg.CopyFrom(&bitmap);
         jpeg.WriteToFile(fileName);
         return;

@@ -1,8 +1,8 @@
 #include "anaglyph.h"
 
 #include "draw_on_white.h"
-#include "jpeg_rows.h"
-#include "jpeg_image.h"
+#include "formats/jpeg/jpeg_rows.h"
+#include "formats/jpeg/jpeg_image.h"
 
 #include <algorithm>
 

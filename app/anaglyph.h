@@ -5,7 +5,7 @@
 // a larger one is cut).
 #pragma once
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 
 #include <cstdint>
 #include <memory>

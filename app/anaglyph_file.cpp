@@ -1,11 +1,11 @@
 #include "anaglyph_file.h"
 
 #include "anaglyph.h"
-#include "errors.h"
-#include "jpeg_rows.h"
-#include "safe_file.h"
+#include "core/errors.h"
+#include "formats/jpeg/jpeg_rows.h"
+#include "core/safe_file.h"
 #include "save_rules.h"
-#include "streams.h"
+#include "core/streams.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // on a new white bitmap of a given size.
 #pragma once
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 
 #include <memory>
 

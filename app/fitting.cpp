@@ -1,6 +1,6 @@
 #include "fitting.h"
 
-#include "checked_math.h"
+#include "core/checked_math.h"
 
 namespace tremalu {
 

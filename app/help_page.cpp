@@ -1,6 +1,6 @@
 #include "help_page.h"
 
-#include "errors.h"
+#include "core/errors.h"
 
 #include <cerrno>
 #include <unistd.h>

@@ -1,10 +1,10 @@
 #include "save_rules.h"
 
-#include "bitmap.h"
-#include "errors.h"
-#include "graphic.h"
-#include "jpeg_image.h"
-#include "jpeg_settings.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
+#include "core/graphic.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "formats/jpeg/jpeg_settings.h"
 
 namespace tremalu {
 

@@ -1,6 +1,6 @@
 #include "side_picture.h"
 
-#include "errors.h"
+#include "core/errors.h"
 
 namespace tremalu {
 

@@ -1,7 +1,7 @@
 // Loading the picture of one side of the pair.
 #pragma once
 
-#include "graphic.h"
+#include "core/graphic.h"
 
 #include <memory>
 #include <string>

@@ -9,7 +9,7 @@
 
 #include "form.h"
 #include "pair_state.h"
-#include "picture_dialogs.h"
+#include "dialogs/picture_dialogs.h"
 #include "ui_depart.h"
 
 #include <string>

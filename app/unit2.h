@@ -3,9 +3,9 @@
 // picture and shows it.
 #pragma once
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "form.h"
-#include "picture_dialogs.h"
+#include "dialogs/picture_dialogs.h"
 #include "ui_result.h"
 
 namespace tremalu {

@@ -5,8 +5,8 @@
 // composition, read from the finished process.
 #include "ratio_report.h"
 
-#include "bitmap.h"
-#include "jpeg_image.h"
+#include "raster/bitmap.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "picture_modules.h"
 
 #include <benchmark/benchmark.h>

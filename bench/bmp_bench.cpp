@@ -3,8 +3,8 @@
 // into freshly allocated buffers (so both pay for first touching the memory).
 #include "ratio_report.h"
 
-#include "bitmap.h"
-#include "streams.h"
+#include "raster/bitmap.h"
+#include "core/streams.h"
 
 #include <benchmark/benchmark.h>
 

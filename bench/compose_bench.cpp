@@ -4,7 +4,7 @@
 #include "ratio_report.h"
 
 #include "anaglyph.h"
-#include "bitmap.h"
+#include "raster/bitmap.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,10 +8,10 @@
 //    settings into its own memory destination.
 #include "ratio_report.h"
 
-#include "bitmap.h"
-#include "jpeg_codec.h"
-#include "jpeg_image.h"
-#include "streams.h"
+#include "raster/bitmap.h"
+#include "formats/jpeg/jpeg_codec.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "core/streams.h"
 
 #include <benchmark/benchmark.h>
 

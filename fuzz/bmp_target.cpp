@@ -4,9 +4,9 @@
 // any uninitialised read.
 #include "fuzz_support.h"
 
-#include "bitmap.h"
-#include "errors.h"
-#include "streams.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
+#include "core/streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,6 +1,6 @@
 #include "fuzz_support.h"
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 
 namespace fuzz_support {
 

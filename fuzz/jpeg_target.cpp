@@ -5,11 +5,11 @@
 // reached (scan by scan, 8-bit, gray, fast, reduced).
 #include "fuzz_support.h"
 
-#include "bitmap.h"
-#include "checked_math.h"
-#include "errors.h"
-#include "jpeg_image.h"
-#include "streams.h"
+#include "raster/bitmap.h"
+#include "core/checked_math.h"
+#include "core/errors.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "core/streams.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "picture_modules.h"
 
-#include "bitmap.h"
-#include "format_registry.h"
-#include "jpeg_module.h"
-#include "ole_graphic.h"
+#include "raster/bitmap.h"
+#include "core/format_registry.h"
+#include "formats/jpeg/jpeg_module.h"
+#include "core/ole_graphic.h"
 
 namespace tremalu {
 

@@ -1,7 +1,7 @@
 #include "device_image.h"
 
-#include "errors.h"
-#include "graphic.h"
+#include "core/errors.h"
+#include "core/graphic.h"
 #include "screen_facts.h"
 
 namespace tremalu {

@@ -7,8 +7,8 @@
 // the image is handed to Qt.
 #pragma once
 
-#include "drawing.h"
-#include "pixel_buffer.h"
+#include "raster/drawing.h"
+#include "raster/pixel_buffer.h"
 
 #include <QImage>
 

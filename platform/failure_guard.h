@@ -7,7 +7,7 @@
 // handler had reached.
 #pragma once
 
-#include "errors.h"
+#include "core/errors.h"
 
 #include <new>
 #include <string>

@@ -1,9 +1,9 @@
 // The greyed look of a disabled button's glyph.
 #pragma once
 
-#include "color.h"
-#include "geometry.h"
-#include "pixel_buffer.h"
+#include "core/color.h"
+#include "core/geometry.h"
+#include "raster/pixel_buffer.h"
 
 namespace tremalu {
 

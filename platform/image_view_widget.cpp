@@ -1,6 +1,6 @@
 #include "image_view_widget.h"
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "device_image.h"
 #include "failure_guard.h"
 #include "resource_bitmap.h"

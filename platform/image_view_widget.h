@@ -10,7 +10,7 @@
 #pragma once
 
 #include "control_events.h"
-#include "image_view.h"
+#include "raster/image_view.h"
 
 #include <QRect>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "message_box.h"
 
-#include "errors.h"
+#include "core/errors.h"
 
 #include <QCoreApplication>
 

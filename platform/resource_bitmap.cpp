@@ -1,7 +1,7 @@
 #include "resource_bitmap.h"
 
-#include "errors.h"
-#include "streams.h"
+#include "core/errors.h"
+#include "core/streams.h"
 
 #include <QFile>
 

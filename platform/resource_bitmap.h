@@ -3,7 +3,7 @@
 // reader.
 #pragma once
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // the windows' sizes in pixels rest on these.
 #pragma once
 
-#include "color.h"
+#include "core/color.h"
 
 #include <QColor>
 

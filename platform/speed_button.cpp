@@ -1,6 +1,6 @@
 #include "speed_button.h"
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "caption_drawing.h"
 #include "device_image.h"
 #include "failure_guard.h"

@@ -4,12 +4,12 @@
 #include "anaglyph_file.h"
 #include "anaglyph_reference.h"
 #include "bmp_builder.h"
-#include "errors.h"
+#include "core/errors.h"
 #include "jpeg_fixtures.h"
-#include "jpeg_image.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "save_rules.h"
 #include "temp_dir.h"
-#include "streams.h"
+#include "core/streams.h"
 #include "test_kinds.h"
 
 #include <gtest/gtest.h>

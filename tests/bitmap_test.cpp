@@ -1,5 +1,5 @@
-#include "bitmap.h"
-#include "errors.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The BMP reader and writer, checked against files laid out field by field
 // by the tests' own builder.
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "bmp_builder.h"
-#include "errors.h"
-#include "streams.h"
+#include "core/errors.h"
+#include "core/streams.h"
 
 #include <gtest/gtest.h>
 

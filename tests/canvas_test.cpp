@@ -1,6 +1,6 @@
-#include "bitmap.h"
-#include "drawing.h"
-#include "errors.h"
+#include "raster/bitmap.h"
+#include "raster/drawing.h"
+#include "core/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "checked_math.h"
-#include "errors.h"
+#include "core/checked_math.h"
+#include "core/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "bmp_builder.h"
 #include "cli_commands.h"
 #include "jpeg_fixtures.h"
-#include "jpeg_image.h"
-#include "streams.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "core/streams.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

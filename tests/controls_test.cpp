@@ -1,6 +1,6 @@
 // The controls of the platform layer: speed buttons, labels, panels, and
 // how every control reports the mouse to its form.
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "form.h"
 #include "glyph_greying.h"
 #include "gui_helpers.h"

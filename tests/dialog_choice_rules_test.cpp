@@ -1,7 +1,7 @@
 // What the file dialogs make of a confirmed name, the file checks behind
 // their guarding options, and where a dialog goes on its monitor.
-#include "chosen_name.h"
-#include "dialog_placement.h"
+#include "dialog_rules/chosen_name.h"
+#include "dialog_rules/dialog_placement.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "filter_pairs.h"
-#include "preview_layout.h"
+#include "dialog_rules/filter_pairs.h"
+#include "dialog_rules/preview_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The failure guard: what escapes a handler is shown in the standard box,
 // and the program goes on.
-#include "errors.h"
+#include "core/errors.h"
 #include "failure_guard.h"
 #include "form.h"
 #include "gui_helpers.h"

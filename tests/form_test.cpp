@@ -2,7 +2,7 @@
 // modal, centred), closing, the application's window list and event loop,
 // and the toolkit's translations.
 #include "application.h"
-#include "errors.h"
+#include "core/errors.h"
 #include "form.h"
 #include "gui_helpers.h"
 #include "message_box.h"

@@ -1,4 +1,4 @@
-#include "errors.h"
+#include "core/errors.h"
 #include "help_page.h"
 #include "temp_dir.h"
 

@@ -1,7 +1,7 @@
-#include "bitmap.h"
-#include "errors.h"
-#include "image_view.h"
-#include "ole_graphic.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
+#include "raster/image_view.h"
+#include "core/ole_graphic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The image view widget: the picture drawn through our own drawing, sizes
 // kept in step with the model, repaints on every change, and artwork read
 // through our BMP reader.
-#include "bitmap.h"
-#include "errors.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
 #include "form.h"
 #include "gui_helpers.h"
 #include "image_view_widget.h"

@@ -1,11 +1,11 @@
 // The glue between the JPEG picture and the codec: failures thrown from
 // every kind of callback arrive intact through the codec's C frames, the
 // memory source and destination, and the progress rules.
-#include "errors.h"
-#include "jpeg_codec_glue.h"
+#include "core/errors.h"
+#include "formats/jpeg/jpeg_codec_glue.h"
 #include "jpeg_fixtures.h"
-#include "jpeg_stream_io.h"
-#include "streams.h"
+#include "formats/jpeg/jpeg_stream_io.h"
+#include "core/streams.h"
 
 #include <gtest/gtest.h>
 

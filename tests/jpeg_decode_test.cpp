@@ -1,11 +1,11 @@
 // Decoding JPEG files into bitmaps: colours and rows in their places, gray
 // and progressive files, the kinds of file the program never writes, damaged
 // and truncated data, and a decode that stops early.
-#include "bitmap.h"
-#include "errors.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
 #include "jpeg_fixtures.h"
-#include "jpeg_image.h"
-#include "streams.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "core/streams.h"
 
 #include <gtest/gtest.h>
 

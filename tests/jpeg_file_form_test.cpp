@@ -1,12 +1,12 @@
 // The JPEG files the program writes, parsed marker by marker; byte-identical
 // resaving; and saves that fail or are cancelled.
-#include "bitmap.h"
-#include "errors.h"
-#include "graphic.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
+#include "core/graphic.h"
 #include "jpeg_fixtures.h"
-#include "jpeg_image.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "save_rules.h"
-#include "streams.h"
+#include "core/streams.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -2,12 +2,12 @@
 // is made, copies, size and palette, the stored form, failures of reading.
 #include "anaglyph.h"
 #include "anaglyph_reference.h"
-#include "bitmap.h"
-#include "errors.h"
-#include "format_registry.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
+#include "core/format_registry.h"
 #include "jpeg_fixtures.h"
-#include "jpeg_image.h"
-#include "streams.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "core/streams.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // pair with their carry-over, the name completed from the selected pair,
 // the guards of the save dialog and the dialog's place on its monitor.
 #include "file_dialog_driver.h"
-#include "file_dialog_window.h"
-#include "filter_pairs.h"
-#include "format_registry.h"
-#include "graphic.h"
-#include "picture_dialogs.h"
+#include "dialogs/file_dialog_window.h"
+#include "dialog_rules/filter_pairs.h"
+#include "core/format_registry.h"
+#include "core/graphic.h"
+#include "dialogs/picture_dialogs.h"
 #include "temp_dir.h"
 
 #include <QFileDialog>

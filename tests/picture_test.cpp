@@ -1,8 +1,8 @@
-#include "bitmap.h"
-#include "errors.h"
-#include "format_registry.h"
-#include "ole_graphic.h"
-#include "streams.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
+#include "core/format_registry.h"
+#include "core/ole_graphic.h"
+#include "core/streams.h"
 #include "temp_dir.h"
 #include "test_kinds.h"
 

@@ -2,17 +2,17 @@
 // dialog: what its label, button and paint box show for each kind of
 // selection, its state from one run to the next, and the full-size preview
 // window.
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "file_dialog_driver.h"
 #include "gui_helpers.h"
 #include "image_view_widget.h"
-#include "jpeg_image.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "label.h"
 #include "panel.h"
-#include "picture_dialogs.h"
-#include "preview_form.h"
-#include "preview_paint_box.h"
-#include "preview_pane.h"
+#include "dialogs/picture_dialogs.h"
+#include "dialogs/preview_form.h"
+#include "dialogs/preview_paint_box.h"
+#include "dialogs/preview_pane.h"
 #include "speed_button.h"
 #include "temp_dir.h"
 

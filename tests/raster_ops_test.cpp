@@ -1,4 +1,4 @@
-#include "raster_ops.h"
+#include "raster/raster_ops.h"
 
 #include <gtest/gtest.h>
 

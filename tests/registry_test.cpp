@@ -1,7 +1,7 @@
-#include "bitmap.h"
-#include "format_registry.h"
-#include "jpeg_image.h"
-#include "ole_graphic.h"
+#include "raster/bitmap.h"
+#include "core/format_registry.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "core/ole_graphic.h"
 #include "test_kinds.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Saving never destroys what was there: these tests make each step of a save
 // fail and check that the previous file is intact and nothing is left over.
-#include "errors.h"
-#include "graphic.h"
-#include "safe_file.h"
+#include "core/errors.h"
+#include "core/graphic.h"
+#include "core/safe_file.h"
 #include "temp_dir.h"
 #include "test_kinds.h"
 

@@ -1,5 +1,5 @@
-#include "errors.h"
-#include "streams.h"
+#include "core/errors.h"
+#include "core/streams.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

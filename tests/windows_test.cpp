@@ -1,7 +1,7 @@
 // The program's three windows as the program builds them: their
 // definitions, the start gate, the status line and the help window.
 #include "application.h"
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "gui_helpers.h"
 #include "program_icon.h"
 #include "recording_presenter.h"

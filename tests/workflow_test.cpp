@@ -2,12 +2,12 @@
 // the program's real windows, with the file chooser, the message boxes and
 // the modal result window answered by a recorder.
 #include "application.h"
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "gui_helpers.h"
-#include "jpeg_image.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "recording_presenter.h"
 #include "speed_button.h"
-#include "streams.h"
+#include "core/streams.h"
 #include "temp_dir.h"
 #include "unit1.h"
 #include "unit2.h"

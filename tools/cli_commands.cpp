@@ -2,11 +2,11 @@
 
 #include "anaglyph.h"
 #include "anaglyph_file.h"
-#include "bitmap.h"
+#include "raster/bitmap.h"
 #include "draw_on_white.h"
-#include "errors.h"
-#include "graphic.h"
-#include "jpeg_image.h"
+#include "core/errors.h"
+#include "core/graphic.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "save_rules.h"
 #include "side_picture.h"
 

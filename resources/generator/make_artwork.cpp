@@ -8,8 +8,8 @@
 // colour of a glyph's bottom-left pixel as transparent, so that grey lets the
 // button's own face through and looks right even where nothing is
 // transparent. The letters use DejaVu Sans Bold (fonts-dejavu-core).
-#include "bitmap.h"
-#include "errors.h"
+#include "raster/bitmap.h"
+#include "core/errors.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -3,7 +3,7 @@
 // match pixel for pixel.
 #pragma once
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #include "jpeg_fixtures.h"
 
-#include "jpeg_image.h"
-#include "streams.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "core/streams.h"
 
 #include <cstdlib>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // codec driven directly (for the kinds of file the program never writes).
 #pragma once
 
-#include "bitmap.h"
+#include "raster/bitmap.h"
 
 #include <cstdio>
 #include <functional>

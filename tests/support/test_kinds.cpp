@@ -1,8 +1,8 @@
 #include "test_kinds.h"
 
-#include "drawing.h"
-#include "errors.h"
-#include "streams.h"
+#include "raster/drawing.h"
+#include "core/errors.h"
+#include "core/streams.h"
 
 #include <map>
 #include <memory>

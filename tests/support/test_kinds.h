@@ -1,8 +1,8 @@
 // Small picture kinds made for the tests of the container and the registry.
 #pragma once
 
-#include "bitmap.h"
-#include "graphic.h"
+#include "raster/bitmap.h"
+#include "core/graphic.h"
 
 #include <string>
 #include <vector>

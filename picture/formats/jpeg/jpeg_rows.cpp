@@ -1,0 +1,81 @@
+#include "formats/jpeg/jpeg_rows.h"
+
+#include "core/checked_math.h"
+#include "core/errors.h"
+#include "formats/jpeg/jpeg_codec_glue.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "formats/jpeg/jpeg_stream_io.h"
+#include "core/streams.h"
+
+namespace tremalu {
+
+TJpegRowReader::TJpegRowReader() = default;
+TJpegRowReader::~TJpegRowReader() = default;
+
+std::unique_ptr<TJpegRowReader> TJPEGImage::OpenRowReader()
+{
+    // Only a decode that gives plain colour rows in one pass reads the same
+    // row by row: no bitmap yet, no palette, no scan-by-scan showing, no
+    // reduction.
+    if (Decoded || !Shared->Encoded || Shared->Encoded->ByteCount() == 0 || HeldPalette ||
+        FSettings.ScanByScanDisplay || FSettings.ReduceBy != TJPEGReduction::ReduceNone)
+        return nullptr;
+    std::unique_ptr<TJpegRowReader> reader(new TJpegRowReader);
+    reader->Context = std::make_unique<TCodecContext>();
+    // A stream of the reader's own over the shared bytes: another reader of
+    // the same data keeps its own position.
+    reader->Bytes = std::make_unique<TReadOnlyMemoryStream>(Shared->Encoded->Memory(), Shared->Encoded->ByteCount());
+    OpenDecoder(*reader->Context, false, *reader->Bytes);
+    jpeg_decompress_struct& codec = reader->Context->Decompress;
+    if (codec.quantize_colors || codec.buffered_image || codec.out_color_space != JCS_EXT_BGR)
+        return nullptr;
+    jpeg_calc_output_dimensions(&codec);
+    CheckedBitmapBytes(codec.output_width, codec.output_height, 24);
+    jpeg_start_decompress(&codec);
+    reader->FWidth = static_cast<int32_t>(codec.output_width);
+    reader->FHeight = static_cast<int32_t>(codec.output_height);
+    reader->Row.resize(static_cast<size_t>(codec.output_width) * 3);
+    return reader;
+}
+
+const uint8_t* TJpegRowReader::NextRow()
+{
+    jpeg_decompress_struct& codec = Context->Decompress;
+    if (codec.output_scanline >= codec.output_height)
+        throw EInvalidGraphicOperation(texts::RowOutOfRange);
+    JSAMPROW row = Row.data();
+    jpeg_read_scanlines(&codec, &row, 1);
+    return Row.data();
+}
+
+void TJpegRowReader::Finish()
+{
+    jpeg_decompress_struct& codec = Context->Decompress;
+    JSAMPROW row = Row.data();
+    while (codec.output_scanline < codec.output_height)
+        jpeg_read_scanlines(&codec, &row, 1);
+    jpeg_finish_decompress(&codec);
+}
+
+TJpegRowWriter::TJpegRowWriter(TStream& out, int32_t width, int32_t height, const JpegSettings& settings)
+    : Context(std::make_unique<TCodecContext>())
+{
+    Context->CreateCompressor(nullptr);
+    jpeg_compress_struct& codec = Context->Compress;
+    SetStreamDestination(&codec, out);
+    ConfigureCompressor(codec, width, height, 4, JCS_EXT_BGRX, settings);
+    jpeg_start_compress(&codec, TRUE);
+}
+
+TJpegRowWriter::~TJpegRowWriter() = default;
+
+void TJpegRowWriter::WriteRow(const uint8_t* devicePixels)
+{
+    // The codec only reads its input rows; its interface just lacks const.
+    JSAMPROW row = const_cast<JSAMPROW>(devicePixels);
+    jpeg_write_scanlines(&Context->Compress, &row, 1);
+}
+
+void TJpegRowWriter::Finish() { jpeg_finish_compress(&Context->Compress); }
+
+}  // namespace tremalu

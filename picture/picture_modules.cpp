@@ -1,36 +1,46 @@
 #include "picture_modules.h"
 
-#include "raster/bitmap.h"
 #include "core/format_registry.h"
-#include "formats/jpeg/jpeg_module.h"
 #include "core/ole_graphic.h"
+#include "formats/bmp/bmp_module.h"
+#include "formats/jpeg/jpeg_module.h"
+
+#include <iterator>
 
 namespace tremalu {
 
 namespace {
-int StartCount = 0;
-}
 
-void AddRegistryCreationFormats(TFileFormatsList& registry)
-{
-    registry.AddFormat("bmp", "Bitmaps", TBitmap::StaticClass(), 0);
-}
+// The modules in start-up order; the order of the registry's entries, and so
+// of the open dialog's filter, follows from it. The formats the registry is
+// made with come first.
+constexpr const TPictureModule* Modules[] = {
+    &BmpModule,         // bmp
+    &JpegModule,        // jpeg, jpg
+    &OlePictureModule,  // the empty extension
+};
+
+int StartCount = 0;
+
+}  // namespace
 
 void StartPictureModules()
 {
     if (StartCount++ != 0)
         return;
-    FormatRegistry();
-    StartJpegModule();
-    RegisterFormat("", "", TOleGraphic::StaticClass());
+    TFileFormatsList& registry = FormatRegistry();
+    for (const TPictureModule* module : Modules)
+        module->Start(registry);
 }
 
 void StopPictureModules()
 {
     if (StartCount == 0 || --StartCount != 0)
         return;
-    UnregisterKind(TOleGraphic::StaticClass());
-    StopJpegModule();
+    if (FormatRegistryExists())
+        for (auto it = std::rbegin(Modules); it != std::rend(Modules); ++it)
+            if ((*it)->Stop != nullptr)
+                (*it)->Stop(FormatRegistry());
     FreeFormatRegistry();
 }
 

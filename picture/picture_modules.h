@@ -1,17 +1,10 @@
-// Start-up and shut-down of the picture modules, in the one order that
-// gives the format registry its entries:
-//   made with the registry:  bmp
-//   JPEG module:             jpeg, jpg
-//   OLE picture module:      (empty extension)
-// Shut-down runs the modules in the reverse order and frees the registry.
+// Start-up and shut-down of the picture modules. The module list in
+// picture_modules.cpp is the one place that names every format and fixes the
+// order of their registration; shut-down runs it backwards and frees the
+// registry.
 #pragma once
 
 namespace tremalu {
-
-class TFileFormatsList;
-
-// The formats added when the registry is first made.
-void AddRegistryCreationFormats(TFileFormatsList& registry);
 
 void StartPictureModules();
 void StopPictureModules();

@@ -1,7 +1,6 @@
 #include "core/format_registry.h"
 
 #include "core/graphic.h"
-#include "picture_modules.h"
 
 namespace tremalu {
 
@@ -67,10 +66,8 @@ std::unique_ptr<TFileFormatsList>& RegistryInstance()
 TFileFormatsList& FormatRegistry()
 {
     std::unique_ptr<TFileFormatsList>& instance = RegistryInstance();
-    if (!instance) {
+    if (!instance)
         instance = std::make_unique<TFileFormatsList>();
-        AddRegistryCreationFormats(*instance);
-    }
     return *instance;
 }
 

@@ -4,7 +4,7 @@
 // and to a description for file dialogs. Entries keep their registration
 // order; lookups scan from the newest to the oldest, so a later registration
 // of an extension overrides an earlier one. The order in which the picture
-// modules register is fixed in picture_modules.cpp.
+// modules register is fixed by the module list in picture_modules.cpp.
 #pragma once
 
 #include "core/persistent.h"
@@ -46,8 +46,8 @@ private:
     std::vector<TFileFormat> Formats;
 };
 
-// The registry; made on first use with the formats of the registry's own
-// creation.
+// The registry; made empty on first use. The module list (picture_modules.cpp)
+// gives it its formats at start-up, before anything else uses it.
 TFileFormatsList& FormatRegistry();
 // Whether the registry has been made.
 bool FormatRegistryExists();

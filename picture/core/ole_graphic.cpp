@@ -1,6 +1,7 @@
 #include "core/ole_graphic.h"
 
 #include "core/errors.h"
+#include "core/format_registry.h"
 
 namespace tremalu {
 
@@ -25,5 +26,10 @@ void TOleGraphic::ReadFromFile(const std::string&) {}
 // nothing this kind can take.
 void TOleGraphic::ReadFromStream(TStream&) {}
 void TOleGraphic::WriteToStream(TStream&) {}
+
+const TPictureModule OlePictureModule = {
+    [](TFileFormatsList& registry) { registry.AddFormat("", "", TOleGraphic::StaticClass(), 0); },
+    [](TFileFormatsList& registry) { registry.RemoveKind(TOleGraphic::StaticClass()); },
+};
 
 }  // namespace tremalu

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/graphic.h"
+#include "core/picture_module.h"
 
 namespace tremalu {
 
@@ -22,5 +23,8 @@ public:
     void ReadFromStream(TStream& stream) override;
     void WriteToStream(TStream& stream) override;
 };
+
+// The entry with the empty extension, registered last.
+extern const TPictureModule OlePictureModule;
 
 }  // namespace tremalu

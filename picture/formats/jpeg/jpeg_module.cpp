@@ -8,24 +8,20 @@
 namespace tremalu {
 
 namespace {
-int StartCount = 0;
+
 constexpr const char* JpegDescription = "Fichier image JPEG";
+
+void StartJpeg(TFileFormatsList& registry)
+{
+    DefaultJpegSettings().BitmapDepth = JpegDepthForScreen(DisplayBitsPerPixel * DisplayPlanes);
+    registry.AddFormat("jpeg", JpegDescription, TJPEGImage::StaticClass(), 0);
+    registry.AddFormat("jpg", JpegDescription, TJPEGImage::StaticClass(), 0);
+}
+
+void StopJpeg(TFileFormatsList& registry) { registry.RemoveKind(TJPEGImage::StaticClass()); }
+
 }  // namespace
 
-void StartJpegModule()
-{
-    if (StartCount++ != 0)
-        return;
-    DefaultJpegSettings().BitmapDepth = JpegDepthForScreen(DisplayBitsPerPixel * DisplayPlanes);
-    RegisterFormat("jpeg", JpegDescription, TJPEGImage::StaticClass());
-    RegisterFormat("jpg", JpegDescription, TJPEGImage::StaticClass());
-}
-
-void StopJpegModule()
-{
-    if (StartCount == 0 || --StartCount != 0)
-        return;
-    UnregisterKind(TJPEGImage::StaticClass());
-}
+const TPictureModule JpegModule = {StartJpeg, StopJpeg};
 
 }  // namespace tremalu

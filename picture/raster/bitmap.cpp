@@ -159,14 +159,10 @@ std::unique_ptr<TPixelBuffer> TBitmap::MakePixels(const TPixelBuffer* old, const
     layout.BitsPerPixel = h.BitCount == 0 ? 32 : h.BitCount;
     if ((layout.BitsPerPixel == 16 || layout.BitsPerPixel == 32) && h.Compression == BI_BITFIELDS) {
         layout.Compression = BI_BITFIELDS;
-        const bool zero = wanted.Masks[0] == 0 && wanted.Masks[1] == 0 && wanted.Masks[2] == 0;
-        if (zero && layout.BitsPerPixel == 16) {
-            layout.Masks[0] = 0xF800, layout.Masks[1] = 0x07E0, layout.Masks[2] = 0x001F;
-        } else if (zero) {
-            layout.Masks[0] = 0xFF0000, layout.Masks[1] = 0x00FF00, layout.Masks[2] = 0x0000FF;
-        } else {
+        if (MasksAreZero(wanted.Masks))
+            DefaultBitfieldsMasks(layout.BitsPerPixel, layout.Masks);
+        else
             std::copy(wanted.Masks, wanted.Masks + 3, layout.Masks);
-        }
     }
     if (layout.BitsPerPixel <= 8) {
         const bool oldAddressable = old != nullptr && (!FImage->DeviceDependent || FImage->HasTwin);
@@ -413,7 +409,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
         break;
     case TPixelFormat::pf16bit:
         wanted.Header.Compression = BI_BITFIELDS;
-        wanted.Masks[0] = 0xF800, wanted.Masks[1] = 0x07E0, wanted.Masks[2] = 0x001F;
+        DefaultBitfieldsMasks(16, wanted.Masks);
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 #include "core/checked_math.h"
 #include "core/errors.h"
 
+#include <algorithm>
 #include <bit>
 #include <sys/mman.h>
 #include <cstdlib>
@@ -24,6 +25,13 @@ bool IsSupportedLayout(int bitsPerPixel, uint32_t compression)
     default:
         return false;
     }
+}
+
+void DefaultBitfieldsMasks(int bitsPerPixel, uint32_t masks[3])
+{
+    static constexpr uint32_t Masks565[3] = {0xF800, 0x07E0, 0x001F};
+    static constexpr uint32_t Masks888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    std::copy_n(bitsPerPixel == 16 ? Masks565 : Masks888, 3, masks);
 }
 
 void EffectiveMasks(const TPixelLayout& layout, uint32_t masks[3])

@@ -144,6 +144,12 @@ private:
 // Whether a depth, compression and mask set describes a layout we hold.
 bool IsSupportedLayout(int bitsPerPixel, uint32_t compression);
 
+// The masks that BI_BITFIELDS stands for when a header gives none (all
+// three zero): 5-6-5 at 16 bits per pixel, 8-8-8 at 32.
+void DefaultBitfieldsMasks(int bitsPerPixel, uint32_t masks[3]);
+// Whether a header gave no masks.
+inline bool MasksAreZero(const uint32_t masks[3]) { return masks[0] == 0 && masks[1] == 0 && masks[2] == 0; }
+
 // The channel masks that a 16- or 32-bit layout uses: its own with
 // BI_BITFIELDS, 5-5-5 or 8-8-8 without.
 void EffectiveMasks(const TPixelLayout& layout, uint32_t masks[3]);

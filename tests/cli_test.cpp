@@ -4,10 +4,14 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "core/streams.h"
 #include "temp_dir.h"
+#include "test_kinds.h"
+#include "core/format_registry.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <sys/stat.h>
 
 using namespace tremalu;
@@ -77,6 +81,46 @@ TEST(Cli, FailuresShowTheMessageBoxTextAndExitWith1)
     WriteBytes(dir.File("bad.bmp"), std::vector<unsigned char>(60, 'A'));
     r = RunTool({"info", dir.File("bad.bmp")});
     EXPECT_EQ(r.Err, "Image bitmap incorrecte.\n");
+}
+
+namespace {
+
+// A picture whose drawing fails with a standard failure rather than one of
+// the program's own: memory running out, or a library's error.
+class TThrowingGraphic : public testing_support::TTestGraphic {
+    TREMALU_DECLARE_CLASS()
+public:
+    static inline std::function<void()> Throw;
+    void DrawOn(TCanvas&, const TRect&) override { Throw(); }
+};
+TREMALU_DEFINE_CLASS(TThrowingGraphic, testing_support::TTestGraphic)
+
+}  // namespace
+
+TEST(Cli, StandardFailuresAreShownAsTheWindowsShowThemAndWriteNothing)
+{
+    struct Case {
+        std::function<void()> Throw;
+        std::string Shown;
+    };
+    const Case cases[] = {
+        {[] { throw std::bad_alloc(); }, "Mémoire insuffisante.\n"},
+        {[] { throw std::length_error("vector trop long"); }, "vector trop long.\n"},
+    };
+    TempDir dir;
+    WriteBytes(dir.File("g.bmp"), SmallBmp());
+    WriteBytes(dir.File("d.err"), testing_support::TestGraphicFile(3, 2, clRed));
+    WriteBytes(dir.File("out.bmp"), {'o', 'l', 'd'});
+    RegisterFormat("err", "", TThrowingGraphic::StaticClass());
+    for (const Case& c : cases) {
+        TThrowingGraphic::Throw = c.Throw;
+        const CliRun r = RunTool({"compose", dir.File("g.bmp"), dir.File("d.err"), dir.File("out.bmp")});
+        EXPECT_EQ(r.Code, 1);
+        EXPECT_EQ(r.Err, c.Shown);
+        EXPECT_EQ(ReadBytes(dir.File("out.bmp")), (std::vector<unsigned char>{'o', 'l', 'd'}));
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"d.err", "g.bmp", "out.bmp"}));
+    }
+    UnregisterKind(TThrowingGraphic::StaticClass());
 }
 
 TEST(Cli, RenderDrawsOnWhiteAndSavesA32BitBitmap)

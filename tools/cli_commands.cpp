@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <map>
+#include <new>
 
 namespace tremalu {
 
@@ -131,8 +132,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return command->second.Run({args.begin() + 1, args.end()}, out, err);
     } catch (const Exception& e) {
         err << MessageBoxText(e.message()) << '\n';
-        return 1;
+    } catch (const std::bad_alloc&) {
+        err << MessageBoxText(texts::OutOfMemory) << '\n';
+    } catch (const std::exception& e) {
+        err << MessageBoxText(e.what()) << '\n';
     }
+    // What was being written is left as it was: outputs are replaced only
+    // once complete.
+    return 1;
 }
 
 }  // namespace tremalu

@@ -9,7 +9,9 @@ namespace tremalu {
 
 // Runs one command line (without the program name). Returns the exit code:
 // 0 on success, 1 after a failure (its message on err, as the program's
-// message box would show it), 2 after a usage error (the usage on err).
+// message box would show it: a memory failure as "Mémoire insuffisante.",
+// any other standard failure with its own text), 2 after a usage error (the
+// usage on err). A failure writes nothing.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace tremalu

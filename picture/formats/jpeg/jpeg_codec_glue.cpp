@@ -43,14 +43,21 @@ void TCodecContext::LinkProgress(TCodecProgressListener* listener)
     Progress.Picture = listener;
 }
 
+void TCodecContext::DecompressorProgress(j_common_ptr codec)
+{
+    if (reinterpret_cast<j_decompress_ptr>(codec)->input_scan_number > MaxDecodedScans)
+        ERREXIT(codec, JERR_BAD_PROGRESSION);
+    OnCodecProgress(codec);
+}
+
 void TCodecContext::CreateDecompressor(TCodecProgressListener* listener)
 {
     InstallCodecErrorHandler(ErrorHandler);
     Decompress.err = &ErrorHandler;
     jpeg_create_decompress(&Decompress);
     LinkProgress(listener);
-    if (listener != nullptr)
-        Decompress.progress = &Progress;
+    Progress.progress_monitor = DecompressorProgress;
+    Decompress.progress = &Progress;
 }
 
 void TCodecContext::CreateCompressor(TCodecProgressListener* listener)

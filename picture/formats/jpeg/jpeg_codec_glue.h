@@ -36,6 +36,15 @@ struct TFinalPassSettings {
     J_DITHER_MODE DitherMode = JDITHER_NONE;
 };
 
+// The most scans a decode goes through. The codec reads every scan a file
+// holds, each a pass over the whole image, and a hostile file can repeat tiny
+// scans by the thousand and keep a decode busy for minutes on a large
+// picture. Encoders write about ten, a few dozen at the very most; the decode
+// of a file with more than this many fails with the codec's "invalid
+// progressive parameters" code. Every decoder made here enforces it, whether
+// or not someone listens to its progress.
+inline constexpr int MaxDecodedScans = 100;
+
 class TCodecContext {
 public:
     TCodecContext() = default;
@@ -45,8 +54,9 @@ public:
     TCodecContext& operator=(const TCodecContext&) = delete;
 
     // Install the error handler and create the decompression (or compression)
-    // object. With a listener, the progress record reports to it and is linked
-    // into the codec object.
+    // object. A decompressor always has the progress record linked in, for
+    // the scan limit; with a listener, the record also reports to it (a
+    // compressor has the record only then).
     void CreateDecompressor(TCodecProgressListener* listener);
     void CreateCompressor(TCodecProgressListener* listener);
 
@@ -61,6 +71,9 @@ public:
 
 private:
     void LinkProgress(TCodecProgressListener* listener);
+    // The progress monitor of every decompressor: the scan limit, then the
+    // listener's reports.
+    static void DecompressorProgress(j_common_ptr codec);
 };
 
 // The error manager of the program: error exit raises EJPEG "Erreur JPEG #%d"

@@ -34,8 +34,6 @@ void OnCodecProgress(j_common_ptr codec)
 {
     if (codec->progress == nullptr)
         return;
-    if (codec->is_decompressor && reinterpret_cast<j_decompress_ptr>(codec)->input_scan_number > MaxDecodedScans)
-        ERREXIT(codec, JERR_BAD_PROGRESSION);
     auto& progress = *static_cast<TCodecProgress*>(codec->progress);
     if (progress.Picture == nullptr)
         return;

@@ -34,15 +34,8 @@ struct TCodecProgress : jpeg_progress_mgr {
     int32_t LastRow = 0;          // the last decoded row reported
 };
 
-// The most scans a decode goes through. The codec reads every scan a file
-// holds, each a pass over the whole image, and a hostile file can repeat tiny
-// scans by the hundred thousand and keep a decode busy for hours. Encoders
-// write about ten; the decode of a file with more than this many fails with
-// the codec's "invalid progressive parameters" code.
-inline constexpr int MaxDecodedScans = 1000;
-
-// The codec's progress monitor (installed in TCodecProgress records). It also
-// enforces MaxDecodedScans, before any of its reporting rules.
+// Passes a progress call of the codec on to the picture listening, by the
+// rules above; nothing when no picture listens.
 void OnCodecProgress(j_common_ptr codec);
 
 // Milliseconds since the system started, wrapping at 2^32 like the tick count

@@ -109,11 +109,11 @@ TEST(BitmapSharing, CopyFromSharesUntilTheFirstChange)
     TBitmap b;
     b.CopyFrom(a.get());
     EXPECT_EQ(&a->Image(), &b.Image());
-    EXPECT_EQ(a->Image().ShareCount, 2);
+    EXPECT_EQ(a->ImageShareCount(), 2);
     Fill(b, clAqua);
     EXPECT_NE(&a->Image(), &b.Image());
-    EXPECT_EQ(a->Image().ShareCount, 1);
-    EXPECT_EQ(b.Image().ShareCount, 1);
+    EXPECT_EQ(a->ImageShareCount(), 1);
+    EXPECT_EQ(b.ImageShareCount(), 1);
     EXPECT_EQ(At(*a, 0, 0), clRed);
     EXPECT_EQ(At(b, 0, 0), clAqua);
     EXPECT_EQ(b.PixelFormat(), TPixelFormat::pfDevice);
@@ -127,7 +127,7 @@ TEST(BitmapSharing, SharedImageOutlivesTheBitmapThatMadeIt)
         Fill(*original, clRed);
         copy.CopyFrom(original.get());
     }
-    EXPECT_EQ(copy.Image().ShareCount, 1);
+    EXPECT_EQ(copy.ImageShareCount(), 1);
     EXPECT_EQ(At(copy, 1, 0), clRed);
 }
 

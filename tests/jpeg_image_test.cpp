@@ -215,7 +215,7 @@ TEST(JpegCopies, CopiesShareOneDataAndCompareAsTheSameUntilEncoded)
     TJPEGImage b;
     b.CopyFrom(&a);
     EXPECT_EQ(&a.Data(), &b.Data());
-    EXPECT_EQ(a.Data().ShareCount, 2);
+    EXPECT_EQ(a.DataShareCount(), 2);
     EXPECT_TRUE(a.SameAs(&b));
     EXPECT_TRUE(b.SameAs(&a));
     EXPECT_EQ(b.EncodeQuality(), 90);  // settings are not copied
@@ -238,9 +238,9 @@ TEST(JpegCopies, CopiesShareOneDataAndCompareAsTheSameUntilEncoded)
     b.CopyFrom(r1.get());
     EXPECT_FALSE(b.HasBitmap());
     EXPECT_EQ(b.PixelWidth(), 640);
-    EXPECT_EQ(a.Data().ShareCount, 1);
+    EXPECT_EQ(a.DataShareCount(), 1);
     b.CopyFrom(&b);
-    EXPECT_EQ(b.Data().ShareCount, 2);
+    EXPECT_EQ(b.DataShareCount(), 2);
     EXPECT_EQ(Written(b), File640x480());
 }
 

@@ -155,7 +155,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
 
 // ---------------------------------------------------------------- memory
 
-TMemoryStream::~TMemoryStream() { std::free(Data); }
+TMemoryStream::~TMemoryStream() { std::free(Buffer); }
 
 void TMemoryStream::Reserve(size_t wanted)
 {
@@ -172,10 +172,11 @@ void TMemoryStream::Reserve(size_t wanted)
         grown = wanted;
     if (CapacityLimit != 0 && grown > CapacityLimit)
         grown = CapacityLimit;
-    void* p = std::realloc(Data, grown);
+    void* p = std::realloc(Buffer, grown);
     if (p == nullptr)
         throw EStreamError(texts::MemoryStreamGrowth);
-    Data = static_cast<uint8_t*>(p);
+    Buffer = static_cast<uint8_t*>(p);
+    Data = Buffer;
     Capacity = grown;
 }
 
@@ -189,7 +190,8 @@ void TMemoryStream::SetSize(size_t newSize)
 
 void TMemoryStream::Clear()
 {
-    std::free(Data);
+    std::free(Buffer);
+    Buffer = nullptr;
     Data = nullptr;
     Length = Capacity = Pos = 0;
 }
@@ -227,10 +229,10 @@ size_t TMemoryStream::Write(const void* buffer, size_t count)
         Reserve(end);
         // A gap left by seeking past the end reads as zeros.
         if (Pos > Length)
-            std::memset(Data + Length, 0, Pos - Length);
+            std::memset(Buffer + Length, 0, Pos - Length);
         Length = end;
     }
-    std::memcpy(Data + Pos, buffer, count);
+    std::memcpy(Buffer + Pos, buffer, count);
     Pos = end;
     return count;
 }

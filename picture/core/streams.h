@@ -78,7 +78,7 @@ public:
     size_t ByteCount() const { return Length; }
 
 protected:
-    uint8_t* Data = nullptr;
+    const uint8_t* Data = nullptr;
     size_t Length = 0;
     size_t Pos = 0;
 };
@@ -92,7 +92,7 @@ public:
 
     size_t Write(const void* buffer, size_t count) override;
     using TCustomMemoryStream::Memory;
-    uint8_t* Memory() { return Data; }
+    uint8_t* Memory() { return Buffer; }
 
     void SetSize(size_t newSize);
     void Clear();
@@ -104,6 +104,7 @@ public:
 private:
     void Reserve(size_t wanted);
 
+    uint8_t* Buffer = nullptr;  // owned; Data sees the same bytes
     size_t Capacity = 0;
     size_t CapacityLimit = 0;
 };
@@ -114,7 +115,7 @@ class TReadOnlyMemoryStream : public TCustomMemoryStream {
 public:
     TReadOnlyMemoryStream(const void* data, size_t size)
     {
-        Data = const_cast<uint8_t*>(static_cast<const uint8_t*>(data));
+        Data = static_cast<const uint8_t*>(data);
         Length = size;
     }
     size_t Write(const void*, size_t) override { return 0; }

@@ -28,7 +28,7 @@ TBitmapDescription DescribePixels(const TPixelBuffer& pixels, bool addressable)
     d.Device.BitsPixel = static_cast<uint16_t>(pixels.BitsPerPixel());
     if (!addressable)
         return d;
-    d.Device.Bits = const_cast<uint8_t*>(pixels.Bits());
+    d.Device.Bits = pixels.Bits();
     TBitmapInfoHeader& h = d.Header;
     h.Size = 40;
     h.Width = pixels.Width();
@@ -83,12 +83,7 @@ void TBitmapCanvas::AfterChange() { Owner.NotifyChanged(); }
 
 // ---------------------------------------------------------------- bitmap
 
-TBitmap::TBitmap()
-{
-    std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
-    FImage = new TBitmapImage;
-    FImage->ShareCount = 1;
-}
+TBitmap::TBitmap() : FImage(std::make_shared<TBitmapImage>()) {}
 
 TBitmap::~TBitmap()
 {
@@ -99,19 +94,24 @@ TBitmap::~TBitmap()
 void TBitmap::Release()
 {
     std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
-    if (FImage != nullptr && --FImage->ShareCount == 0)
-        delete FImage;
-    FImage = nullptr;
+    FImage.reset();
+}
+
+void TBitmap::Share(std::shared_ptr<TBitmapImage> image)
+{
+    std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
+    FImage = std::move(image);
+}
+
+long TBitmap::ImageShareCount() const
+{
+    std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
+    return FImage.use_count();
 }
 
 void TBitmap::InstallImage(std::unique_ptr<TBitmapImage> image)
 {
-    {
-        std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
-        image->ShareCount = 1;
-        Release();
-        FImage = image.release();
-    }
+    Share(std::move(image));
     NotifyChanged();
 }
 
@@ -235,16 +235,13 @@ void TBitmap::RecreateImage(const TPixelBuffer* old, HPALETTE palette, const TBi
     image->DeviceDependent = deviceDependent;
     image->Palette = std::move(palette);
     image->OS2Format = FImage->OS2Format;
-    std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
-    image->ShareCount = 1;
-    Release();
-    FImage = image.release();
+    Share(std::move(image));
 }
 
 void TBitmap::Changing()
 {
     std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
-    if (FImage->ShareCount >= 2) {
+    if (FImage.use_count() >= 2) {
         RecreateImage(FImage->Handle.get(), FImage->Halftone ? nullptr : FImage->Palette, FImage->Description);
     } else if (FImage->Handle && FImage->DeviceDependent && FImage->HasTwin) {
         FImage->HasTwin = false;
@@ -297,13 +294,7 @@ void TBitmap::CopyFrom(const TPersistent* source)
         TGraphic::CopyFrom(source);
         return;
     }
-    {
-        std::lock_guard<std::recursive_mutex> guard(GlobalImageLock());
-        TBitmapImage* shared = bitmap->FImage;
-        ++shared->ShareCount;
-        Release();
-        FImage = shared;
-    }
+    Share(bitmap->FImage);  // harmless when copying itself
     SetTransparentFlag(bitmap->Transparent());
     FTransparentKey = bitmap->FTransparentKey;
     FTransparentMode = bitmap->FTransparentMode;
@@ -339,7 +330,7 @@ HPALETTE TBitmap::Palette() const
         if (FImage->Handle->BitsPerPixel() <= 8)
             FImage->Palette = MakePalette(FImage->Handle->ColorTable());
         else
-            const_cast<TBitmap*>(this)->FIgnorePalette = true;
+            FIgnorePalette = true;
     }
     return FImage->Palette;
 }

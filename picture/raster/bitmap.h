@@ -1,9 +1,11 @@
 // The bitmap picture kind.
 //
-// A TBitmap refers to a shared, reference-counted TBitmapImage holding its
-// pixel memory. CopyFrom shares the image; the first change of either sharer
-// gives it a private copy (copy-on-write), so drawing on one of two bitmaps
-// that share pixels never changes the other.
+// A TBitmap refers to a shared TBitmapImage holding its pixel memory
+// (std::shared_ptr: the last sharer frees it, on whatever thread). CopyFrom
+// shares the image; the first change of either sharer gives it a private
+// copy (copy-on-write), so drawing on one of two bitmaps that share pixels
+// never changes the other. Sharing and the test for it happen under the
+// global image lock.
 //
 // Storage kinds:
 //  - empty: no pixel memory, though a width and height may be recorded;
@@ -51,7 +53,7 @@ struct TBitmapDescription {
         int32_t WidthBytes = 0;
         uint16_t Planes = 0;
         uint16_t BitsPixel = 0;
-        uint8_t* Bits = nullptr;  // null while the pixels are not addressable
+        const uint8_t* Bits = nullptr;  // null while the pixels are not addressable
     } Device;
     TBitmapInfoHeader Header;
     uint32_t Masks[3] = {0, 0, 0};
@@ -62,13 +64,14 @@ struct TBitmapDescription {
 // otherwise.
 TBitmapDescription DescribePixels(const TPixelBuffer& pixels, bool addressable);
 
-// The lock that guards share counts and the replacement of images.
+// The lock that guards the sharing and the replacement of images.
 std::recursive_mutex& GlobalImageLock();
 
+// Picture data that copies of a picture share and replace, never change in
+// place, when one of them changes.
 class TSharedImage {
 public:
     virtual ~TSharedImage() = default;
-    int ShareCount = 0;
 };
 
 class TBitmapImage : public TSharedImage {
@@ -151,6 +154,8 @@ public:
     // What the format readers and writers and fast drawing paths use.
     const TBitmapDescription& Description() const { return FImage->Description; }
     const TBitmapImage& Image() const { return *FImage; }
+    // How many bitmaps share the image (this one included).
+    long ImageShareCount() const;
     // The pixel memory as it is, without copying or changing anything; null
     // when empty. Readers must not keep it past the next change.
     const TPixelBuffer* PeekPixels() const { return FImage->Handle.get(); }
@@ -173,9 +178,13 @@ private:
                                              const TBitmapDescription& wanted, bool& converted,
                                              bool& deviceDependent) const;
 
-    TBitmapImage* FImage = nullptr;
+    void Share(std::shared_ptr<TBitmapImage> image);
+
+    std::shared_ptr<TBitmapImage> FImage;
     std::unique_ptr<TBitmapCanvas> FSurface;
-    bool FIgnorePalette = false;
+    // Set by the first palette query of a true-colour bitmap, which has no
+    // palette to make: later queries need not look again.
+    mutable bool FIgnorePalette = false;
     TColor FTransparentKey = clDefault;
     TTransparentMode FTransparentMode = TTransparentMode::Automatic;
 };

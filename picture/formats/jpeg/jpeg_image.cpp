@@ -13,26 +13,19 @@ namespace tremalu {
 
 TREMALU_DEFINE_CLASS(TJPEGImage, TGraphic)
 
-TJPEGImage::TJPEGImage() : Shared(new TJPEGData), FSettings(DefaultJpegSettings())
-{
-    Shared->TakeReference();
-}
+TJPEGImage::TJPEGImage() : Shared(std::make_shared<TJPEGData>()), FSettings(DefaultJpegSettings()) {}
 
 TJPEGImage::~TJPEGImage()
 {
     HeldPalette.reset();
     Decoded.reset();
-    Shared->DropReference();
 }
 
 // ---------------------------------------------------------------- the two forms
 
 void TJPEGImage::ResetData()
 {
-    auto* fresh = new TJPEGData;
-    fresh->TakeReference();
-    Shared->DropReference();
-    Shared = fresh;
+    Shared = std::make_shared<TJPEGData>();
 }
 
 void TJPEGImage::ResetBitmap() { Decoded = std::make_unique<TBitmap>(); }
@@ -141,10 +134,7 @@ void TJPEGImage::SetPalette(HPALETTE palette)
 void TJPEGImage::CopyFrom(const TPersistent* source)
 {
     if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(source)) {
-        // Taken before the own one is dropped, so copying itself is harmless.
-        jpeg->Shared->TakeReference();
-        Shared->DropReference();
-        Shared = jpeg->Shared;
+        Shared = jpeg->Shared;  // harmless when copying itself
         if (jpeg->Decoded) {
             const TBitmap* theirs = jpeg->Decoded.get();  // still theirs when copying itself
             auto mine = std::make_unique<TBitmap>();
@@ -167,9 +157,18 @@ void TJPEGImage::CopyFrom(const TPersistent* source)
 void TJPEGImage::CopyTo(TPersistent& dest) const
 {
     if (auto* bitmap = dynamic_cast<TBitmap*>(&dest)) {
-        // Decoding only fills the picture's cache of pixels; what it shows
-        // does not change.
-        bitmap->CopyFrom(&const_cast<TJPEGImage*>(this)->DecodedBitmap());
+        // A decoded picture gives its bitmap to share. Otherwise copying out
+        // leaves this picture as it is: a picture sharing its bytes and its
+        // settings decodes them, and the bitmap keeps what that decoded.
+        if (Decoded) {
+            bitmap->CopyFrom(Decoded.get());
+            return;
+        }
+        TJPEGImage decoder;
+        decoder.Shared = Shared;
+        decoder.FSettings = FSettings;
+        decoder.HeldPalette = HeldPalette;
+        bitmap->CopyFrom(&decoder.DecodedBitmap());
         return;
     }
     TGraphic::CopyTo(dest);

@@ -103,6 +103,8 @@ public:
     bool HasBitmap() const { return Decoded != nullptr; }
     // The compressed data, shared with copies.
     const TJPEGData& Data() const { return *Shared; }
+    // How many pictures share that data (this one included).
+    long DataShareCount() const { return Shared.use_count(); }
 
 private:
     void CodecProgress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& r) override;
@@ -123,7 +125,7 @@ private:
     void EndDecode(bool succeeded);
     void Encode();
 
-    TJPEGData* Shared = nullptr;
+    std::shared_ptr<TJPEGData> Shared;
     std::unique_ptr<TBitmap> Decoded;
     int32_t ReducedWidth = 0;
     int32_t ReducedHeight = 0;

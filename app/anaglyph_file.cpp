@@ -2,6 +2,7 @@
 
 #include "anaglyph.h"
 #include "core/errors.h"
+#include "formats/bmp/dib_writer.h"
 #include "formats/jpeg/jpeg_rows.h"
 #include "core/safe_file.h"
 #include "save_rules.h"
@@ -13,30 +14,29 @@ namespace tremalu {
 
 void SaveAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height, const std::string& fileName)
 {
-    switch (SaveKindOf(fileName)) {
-    case TSaveKind::Jpeg: {
-        TAnaglyphRows rows(left, right, width, height);
-        // The file is written as it is encoded, still safely: into a new
-        // file that takes the target's place only once complete.
-        TSafeFileStream file(fileName);
-        TJpegRowWriter writer(file, width, height, SavedJpegSettings());
-        std::vector<uint32_t> row(static_cast<size_t>(width));
+    const TSaveKind kind = SaveKindOf(fileName);
+    if (kind == TSaveKind::None)
+        throw Exception(NothingSavedText);
+    // The file is written as it is composed, a row at a time, still safely:
+    // into a new file that takes the target's place only once complete.
+    TAnaglyphRows rows(left, right, width, height);
+    TSafeFileStream file(fileName);
+    std::vector<uint32_t> row(static_cast<size_t>(width));
+    const auto compose = [&](auto& writer) {
         for (int32_t y = 0; y < height; ++y) {
             rows.NextRow(row.data());
             writer.WriteRow(reinterpret_cast<const uint8_t*>(row.data()));
         }
         writer.Finish();
-        file.Commit();
-        return;
+    };
+    if (kind == TSaveKind::Jpeg) {
+        TJpegRowWriter writer(file, width, height, SavedJpegSettings());
+        compose(writer);
+    } else {
+        TBmpRowWriter writer(file, width, height);
+        compose(writer);
     }
-    case TSaveKind::Bitmap:
-        // A BMP file stores its rows from the bottom up: the picture is
-        // composed whole first, then saved as the save button saves it.
-        SaveBitmapByName(*ComposeAnaglyph(left, right, width, height), fileName);
-        return;
-    default:
-        throw Exception(NothingSavedText);
-    }
+    file.Commit();
 }
 
 }  // namespace tremalu

@@ -1,6 +1,6 @@
 // Saving the anaglyph of two pictures straight to a file, composing it row
-// by row: the batch tool's way, which never holds the whole anaglyph for a
-// JPEG file. The file is byte for byte the one the result window's save
+// by row: the batch tool's way, which never holds the whole anaglyph (a BMP
+// file's rows, stored bottom-up, are each written in their place). The file is byte for byte the one the result window's save
 // button writes for the composed picture.
 #pragma once
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
@@ -121,6 +122,20 @@ TEST(Cli, StandardFailuresAreShownAsTheWindowsShowThemAndWriteNothing)
         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"d.err", "g.bmp", "out.bmp"}));
     }
     UnregisterKind(TThrowingGraphic::StaticClass());
+}
+
+TEST(Cli, WhatIsNotARegularFileIsRefusedAtOnce)
+{
+    TempDir dir;
+    WriteBytes(dir.File("g.bmp"), SmallBmp());
+    for (const std::string& name : testing_support::NonRegularPictureNames(dir)) {
+        CliRun r = RunTool({"info", name});
+        EXPECT_EQ(r.Code, 1);
+        EXPECT_EQ(r.Err, "Impossible d'ouvrir le fichier " + name + ".\n");
+        r = RunTool({"compose", dir.File("g.bmp"), name, dir.File("a.bmp")});
+        EXPECT_EQ(r.Err, "Impossible d'ouvrir le fichier " + name + ".\n");
+        EXPECT_FALSE(std::filesystem::exists(dir.File("a.bmp")));
+    }
 }
 
 TEST(Cli, RenderDrawsOnWhiteAndSavesA32BitBitmap)

@@ -239,6 +239,16 @@ TEST_F(PreviewPane, FoldersUnknownKindsAndDamagedFilesShowNoPictureSilently)
     }
 }
 
+TEST_F(PreviewPane, WhatIsNotARegularFileShowsNoPictureAtOnce)
+{
+    for (const std::string& name : testing_support::NonRegularPictureNames(Dir)) {
+        Pane().ShowSelection(QString::fromStdString(Dir.File("petit.bmp")));
+        Pane().ShowSelection(QString::fromStdString(name));
+        ExpectNoPicture(name.c_str());
+    }
+    EXPECT_TRUE(Driver.Boxes.empty());
+}
+
 TEST_F(PreviewPane, NameWithoutExtensionGivesAnEmptyPictureThatCanBePreviewed)
 {
     QImage painted;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tremalu;
@@ -198,4 +199,97 @@ TEST(SafeSave, StreamThatRunsOutOfRoomRaisesTheWriteFailure)
     }
     EXPECT_EQ(ReadBytes(target), OldContent);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"picture.jpg"});
+}
+
+namespace {
+
+// A child process that saves a new file in chunks through the safe stream,
+// reporting each chunk on a pipe and waiting for the go-ahead before the
+// next, so that the parent can kill it at a chosen point.
+class SavingChild {
+public:
+    static constexpr int Chunks = 8;
+    static constexpr size_t ChunkSize = 1 << 20;
+
+    explicit SavingChild(const std::string& target)
+    {
+        EXPECT_EQ(::pipe(ToParent), 0);
+        EXPECT_EQ(::pipe(ToChild), 0);
+        Pid = ::fork();
+        if (Pid == 0)
+            Save(target);  // never returns
+    }
+    // Waits for the child to report a chunk written (or the save committed).
+    bool Reported()
+    {
+        char c;
+        return ::read(ToParent[0], &c, 1) == 1;
+    }
+    void Proceed() { EXPECT_EQ(::write(ToChild[1], "g", 1), 1); }
+    int KillAndWait()
+    {
+        ::kill(Pid, SIGKILL);
+        return Wait();
+    }
+    int Wait()
+    {
+        int status = 0;
+        ::waitpid(Pid, &status, 0);
+        return status;
+    }
+
+private:
+    [[noreturn]] void Save(const std::string& target)
+    {
+        const std::vector<uint8_t> chunk(ChunkSize, 'n');
+        char c;
+        {
+            TSafeFileStream file(target);
+            for (int i = 0; i < Chunks; ++i) {
+                file.WriteBuffer(chunk.data(), chunk.size());
+                if (::write(ToParent[1], "w", 1) != 1 || ::read(ToChild[0], &c, 1) != 1)
+                    ::_exit(2);
+            }
+            file.Commit();
+        }
+        ::write(ToParent[1], "c", 1);
+        ::_exit(0);
+    }
+
+    int ToParent[2] = {-1, -1};
+    int ToChild[2] = {-1, -1};
+    pid_t Pid = -1;
+};
+
+}  // namespace
+
+TEST(SafeSave, SaveKilledAtAnyPointLeavesTheOldFileOrTheNewOneAndNothingElse)
+{
+    // Killed at once, after some chunks, after all of them but before the
+    // commit (the child waits for the go-ahead after each chunk, so it is
+    // killed exactly there); and left to finish.
+    constexpr int Finish = -1;
+    for (int killAfter : {0, 1, SavingChild::Chunks / 2, SavingChild::Chunks, Finish}) {
+        TempDir dir;
+        const std::string target = dir.File("big.bmp");
+        WriteBytes(target, OldContent);
+        SavingChild child(target);
+        const int chunks = killAfter == Finish ? SavingChild::Chunks : killAfter;
+        for (int i = 1; i <= chunks; ++i) {
+            ASSERT_TRUE(child.Reported());
+            if (i < chunks || killAfter == Finish)
+                child.Proceed();
+        }
+        if (killAfter == Finish)
+            EXPECT_TRUE(child.Reported());  // committed
+        const int status = killAfter == Finish ? child.Wait() : child.KillAndWait();
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"big.bmp"}) << "killed after " << killAfter;
+        const auto size = std::filesystem::file_size(target);
+        if (killAfter == Finish) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            EXPECT_EQ(size, SavingChild::Chunks * SavingChild::ChunkSize);
+        } else {
+            EXPECT_EQ(ReadBytes(target), OldContent) << "killed after " << killAfter;
+        }
+    }
 }

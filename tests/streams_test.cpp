@@ -44,6 +44,24 @@ TEST(Streams, OpenFailureNamesTheFileAsPassed)
     }
 }
 
+TEST(Streams, WhatIsNotARegularFileIsRefusedAtOnce)
+{
+    // A pipe, a folder, an endless device: opening must neither wait for a
+    // writer nor read forever.
+    testing_support::TempDir dir;
+    for (const std::string& name : testing_support::NonRegularPictureNames(dir)) {
+        for (TFileStream::Mode mode : {TFileStream::Mode::OpenRead, TFileStream::Mode::OpenReadWrite}) {
+            try {
+                TFileStream stream(name, mode);
+                ADD_FAILURE() << name << " opened";
+            } catch (const EFOpenError& e) {
+                EXPECT_EQ(e.message(), "Impossible d'ouvrir le fichier " + name);
+            }
+        }
+        EXPECT_THROW(TFileStream(name, TFileStream::Mode::Create), EFCreateError) << name;
+    }
+}
+
 TEST(Streams, CreateFailureNamesTheFileAsPassed)
 {
     try {

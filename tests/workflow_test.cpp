@@ -183,6 +183,19 @@ TEST_F(Workflow, FailedLoadLeavesEverythingVisibleAsItWas)
     EXPECT_EQ(Depart->IG->Picture().Graphic(), before);
 }
 
+TEST_F(Workflow, WhatIsNotARegularFileIsRefusedAtOnceAndChangesNothing)
+{
+    LoadLeft(BitmapFile("good.bmp", 400, 300));
+    const TGraphic* before = Depart->IG->Picture().Graphic();
+    for (const std::string& name : testing_support::NonRegularPictureNames(Dir)) {
+        Recorder.Boxes.clear();
+        LoadLeft(name);
+        EXPECT_EQ(Texts(), "TREMALU: Impossible d'ouvrir le fichier " + name + ".\n");
+        EXPECT_EQ(Depart->IG->Picture().Graphic(), before);
+        EXPECT_EQ(Depart->TG->Caption(), "400 x 300 pixels.");
+    }
+}
+
 TEST_F(Workflow, PictureWithoutPixelsIsRefusedAndChangesNothing)
 {
     // First load of a side: nothing to keep.

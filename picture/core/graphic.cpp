@@ -101,9 +101,11 @@ void TGraphic::ReadFromFile(const std::string& fileName)
 
 void TGraphic::WriteToFile(const std::string& fileName)
 {
-    TMemoryStream bytes;
-    WriteToStream(bytes);
-    WriteFileSafely(fileName, bytes.Memory(), static_cast<size_t>(bytes.Size()));
+    // Written straight into the new file, never whole in memory first: the
+    // file takes the target's place only once complete.
+    TSafeFileStream file(fileName);
+    WriteToStream(file);
+    file.Commit();
 }
 
 // ---------------------------------------------------------------- TPicture

@@ -64,9 +64,9 @@ public:
     // Opens the named file read-only and reads it; EFOpenError when it
     // cannot be opened.
     virtual void ReadFromFile(const std::string& fileName);
-    // Writes the file safely: the picture's bytes are made in memory, written
-    // beside the target and renamed over it (see safe_file.h). EFCreateError
-    // when the file cannot be created.
+    // Writes the file safely: the picture's bytes go into a new file beside
+    // the target, which takes its place once complete (see safe_file.h).
+    // EFCreateError when the file cannot be created.
     virtual void WriteToFile(const std::string& fileName);
     virtual void ReadFromStream(TStream& stream) = 0;
     virtual void WriteToStream(TStream& stream) = 0;

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
+#include <random>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -86,6 +88,37 @@ bool WriteAll(int fd, const void* data, size_t size)
     return true;
 }
 
+// ".name." beside the file: hidden, and recognisably ours.
+std::string HiddenNameBeside(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return DirectoryOf(path) + "/." + base + ".";
+}
+
+std::string RandomSuffix()
+{
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mutex lock;
+    static std::mt19937_64 random{std::random_device{}()};
+    std::lock_guard<std::mutex> guard(lock);
+    std::string suffix(6, 'x');
+    for (char& c : suffix)
+        c = Letters[random() % (sizeof Letters - 1)];
+    return suffix;
+}
+
+// Makes the new name itself durable; a folder that cannot be synced changes
+// nothing of what was written.
+void SyncDirectory(const std::string& directory)
+{
+    const int handle = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle >= 0) {
+        ::fsync(handle);
+        ::close(handle);
+    }
+}
+
 }  // namespace
 
 TSafeFileStream::TSafeFileStream(const std::string& fileName) : Name(fileName)
@@ -106,22 +139,32 @@ TSafeFileStream::TSafeFileStream(const std::string& fileName) : Name(fileName)
     }
 
     // The new file is made beside the target so that the rename stays on one
-    // file system and is atomic.
-    const size_t slash = Target.find_last_of('/');
-    const std::string base = slash == std::string::npos ? Target : Target.substr(slash + 1);
-    Temporary = DirectoryOf(Target) + "/." + base + ".XXXXXX";
-    Handle = ::mkstemp(Temporary.data());
-    if (Handle < 0)
-        CannotCreate(fileName);
+    // file system and is atomic. It has no name until it is complete: a
+    // crash while it is written leaves nothing behind. Where the file system
+    // cannot make nameless files, a hidden named one stands in.
+    Directory = DirectoryOf(Target);
+    Handle = ::open(Directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, Mode);
+    if (Handle >= 0 && ::access("/proc/self/fd", X_OK) != 0) {
+        // Naming it later goes through /proc; without it, a named file.
+        ::close(Handle);
+        Handle = -1;
+    }
+    if (Handle < 0) {
+        Temporary = HiddenNameBeside(Target) + "XXXXXX";
+        Handle = ::mkstemp(Temporary.data());
+        if (Handle < 0)
+            CannotCreate(fileName);
+    }
     Buffer.reserve(BufferSize);
 }
 
 TSafeFileStream::~TSafeFileStream()
 {
-    // Not committed: the new file goes, the target was never touched.
+    // Not committed: the new file goes (a nameless one with its handle), the
+    // target was never touched.
     if (Handle >= 0)
         ::close(Handle);
-    if (!Committed)
+    if (!Committed && !Temporary.empty())
         ::unlink(Temporary.c_str());
 }
 
@@ -145,10 +188,18 @@ size_t TSafeFileStream::Write(const void* buffer, size_t count)
 
 int64_t TSafeFileStream::Seek(int64_t offset, TSeekOrigin origin)
 {
-    // Only where it stands can be asked: the file is written straight through.
     if (offset == 0 && origin == TSeekOrigin::Current)
         return Written + static_cast<int64_t>(Buffer.size());
-    return -1;
+    // Moving writes out what is buffered first; the bytes that follow go to
+    // the new place (a file written out of order, last rows first).
+    if (!Flush())
+        throw EWriteError(texts::StreamWrite);
+    const int whence = origin == TSeekOrigin::Beginning ? SEEK_SET : origin == TSeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    const off_t at = ::lseek(Handle, static_cast<off_t>(offset), whence);
+    if (at < 0)
+        return -1;
+    Written = static_cast<int64_t>(at);
+    return Written;
 }
 
 bool TSafeFileStream::Flush()
@@ -172,13 +223,50 @@ void TSafeFileStream::Commit()
             errno = 0;
     }
     written = written && ::fsync(Handle) == 0;
-    written = (::close(Handle) == 0) && written;
+    if (!written)
+        throw EWriteError(texts::StreamWrite);
+    if (Temporary.empty()) {
+        NameNamelessFile();
+        if (Committed)
+            return;  // it took the target's name
+    }
+    written = ::close(Handle) == 0;
     Handle = -1;
     if (!written)
         throw EWriteError(texts::StreamWrite);
     if (::rename(Temporary.c_str(), Target.c_str()) != 0)
         CannotCreate(Name);
     Committed = true;
+    SyncDirectory(Directory);
+}
+
+void TSafeFileStream::NameNamelessFile()
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(Handle);
+    // A new file takes the target's name directly, in one step.
+    if (!Replaces) {
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, Target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            Committed = true;
+            ::close(Handle);
+            Handle = -1;
+            SyncDirectory(Directory);
+            return;
+        }
+        if (errno != EEXIST)
+            CannotCreate(Name);
+    }
+    // A name cannot be linked over an existing file: the complete file gets a
+    // unique hidden name, which the rename then puts in the target's place.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = HiddenNameBeside(Target) + RandomSuffix();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            Temporary = std::move(name);
+            return;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    CannotCreate(Name);
 }
 
 void WriteFileSafely(const std::string& fileName, const void* data, size_t size)

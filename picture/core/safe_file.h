@@ -1,8 +1,14 @@
 // Replacing a file without ever destroying what was there.
 //
-// The bytes go to a new file beside the target, which is then renamed over
-// it: a failure at any step leaves the previous file, if any, as it was and
-// no partial or empty file behind. A symbolic link is followed, so the file
+// The bytes go to a new file beside the target, made without a name
+// (O_TMPFILE), which gets one only once it is complete and synced: it takes
+// the target's name directly when there is no target yet, or a unique hidden
+// name that is then renamed over the target. A failure at any step, or the
+// program killed at any instant, leaves the previous file, if any, as it was
+// and no partial, empty or hidden file behind (only the instant between that
+// link and the rename could leave the complete new file under its hidden
+// name). On file systems without nameless files a hidden named file
+// ".NAME.XXXXXX" is written instead, and only a crash can leave it behind. A symbolic link is followed, so the file
 // it points to is replaced and the link stays; a replaced file keeps its
 // permission bits.
 #pragma once
@@ -28,6 +34,8 @@ public:
     size_t Read(void*, size_t) override { return 0; }
     // Takes every byte or raises EWriteError "Erreur d'écriture dans le flux".
     size_t Write(const void* buffer, size_t count) override;
+    // Any position can be written, in any order; EWriteError when what is
+    // buffered cannot be written out first.
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() override { return Seek(0, TSeekOrigin::Current); }
 
@@ -37,11 +45,15 @@ public:
 
 private:
     bool Flush();
+    // Gives the complete nameless file a name: the target's, or a hidden
+    // unique one beside it (Temporary) for the rename.
+    void NameNamelessFile();
 
     static constexpr size_t BufferSize = 65536;
     std::string Name;       // as passed
     std::string Target;     // with symbolic links followed
-    std::string Temporary;
+    std::string Directory;  // the target's
+    std::string Temporary;  // the new file's name; empty while it has none
     int Handle = -1;
     mode_t Mode = 0;
     bool Replaces = false;

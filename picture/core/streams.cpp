@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <limits>
 #include <unistd.h>
 #include <vector>
@@ -89,21 +90,43 @@ void TStream::WriteU32(uint32_t value)
 
 // ---------------------------------------------------------------- files
 
+namespace {
+
+// Opens without ever blocking (a named pipe with no writer, a device) and
+// keeps only regular files: anything else is no picture file and is refused
+// at once, as a file that cannot be opened.
+int OpenRegularFile(const std::string& fileName, int flags)
+{
+    const int handle = ::open(fileName.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (handle < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(handle, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(handle);
+        return -1;
+    }
+    // A regular file never blocks; reads and writes go on as usual.
+    ::fcntl(handle, F_SETFL, ::fcntl(handle, F_GETFL) & ~O_NONBLOCK);
+    return handle;
+}
+
+}  // namespace
+
 TFileStream::TFileStream(const std::string& fileName, Mode mode) : Name(fileName)
 {
     switch (mode) {
     case Mode::OpenRead:
-        Handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        Handle = OpenRegularFile(fileName, O_RDONLY);
         if (Handle < 0)
             throw EFOpenError(FormatMessage(texts::CannotOpenFile, {fileName}));
         break;
     case Mode::OpenReadWrite:
-        Handle = ::open(fileName.c_str(), O_RDWR | O_CLOEXEC);
+        Handle = OpenRegularFile(fileName, O_RDWR);
         if (Handle < 0)
             throw EFOpenError(FormatMessage(texts::CannotOpenFile, {fileName}));
         break;
     case Mode::Create:
-        Handle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        Handle = OpenRegularFile(fileName, O_RDWR | O_CREAT | O_TRUNC);
         if (Handle < 0)
             throw EFCreateError(FormatMessage(texts::CannotCreateFile, {fileName}));
         break;

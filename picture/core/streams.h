@@ -47,9 +47,11 @@ public:
     void WriteI32(int32_t value) { WriteU32(static_cast<uint32_t>(value)); }
 };
 
-// A stream over a file of the system. Opening or creating fails with
+// A stream over a regular file of the system. Opening or creating fails with
 // EFOpenError "Impossible d'ouvrir le fichier %s" or EFCreateError
-// "Impossible de créer le fichier %s", filled with the name exactly as passed.
+// "Impossible de créer le fichier %s", filled with the name exactly as passed;
+// so does a name that is not a regular file (a directory, a named pipe, a
+// socket, a device), at once and without blocking.
 class TFileStream : public TStream {
 public:
     enum class Mode { OpenRead, OpenReadWrite, Create };

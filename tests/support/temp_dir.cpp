@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <iterator>
 #include <stdexcept>
 
@@ -45,6 +46,18 @@ TWorkingDirectory::~TWorkingDirectory()
 {
     std::error_code ignored;  // a test may have removed nothing we restore to
     std::filesystem::current_path(Saved, ignored);
+}
+
+std::vector<std::string> NonRegularPictureNames(const TempDir& dir)
+{
+    const std::vector<std::string> names = {dir.File("tube.bmp"), dir.File("dossier.jpg"), dir.File("zero.bmp")};
+    if (!std::filesystem::exists(names[1])) {
+        if (::mkfifo(names[0].c_str(), 0600) != 0)
+            throw std::runtime_error("cannot make " + names[0]);
+        std::filesystem::create_directory(names[1]);
+        std::filesystem::create_symlink("/dev/zero", names[2]);
+    }
+    return names;
 }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes)

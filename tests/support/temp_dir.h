@@ -34,6 +34,11 @@ private:
     std::string Saved;
 };
 
+// Names in dir that have a picture's extension but are no regular file: a
+// named pipe without a writer (opening it for reading would wait for one), a
+// folder, and a link to /dev/zero (endless). Made on first call.
+std::vector<std::string> NonRegularPictureNames(const TempDir& dir);
+
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> ReadBytes(const std::string& path);
 

@@ -97,7 +97,7 @@ void TBitmap::WriteToStream(TStream& stream)
     if (pixels == nullptr)
         return;
     const TBmpFileHead head =
-        MakeBmpFileHead(*pixels, FImage->Description, FImage->Palette, FImage->OS2Format, FImage->Halftone);
+        MakeBmpFileHead(pixels->GetLayout(), FImage->Description, FImage->Palette, FImage->OS2Format, FImage->Halftone);
     stream.WriteBuffer(head.Bytes.data(), head.Bytes.size());
     stream.WriteBuffer(pixels->Bits(), head.ImageSize);
 }

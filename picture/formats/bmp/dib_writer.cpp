@@ -1,5 +1,7 @@
 #include "formats/bmp/dib_writer.h"
 
+#include "core/checked_math.h"
+#include "core/errors.h"
 #include "core/little_endian.h"
 #include "core/streams.h"
 #include "raster/pixel_buffer.h"
@@ -25,12 +27,12 @@ void Append(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) { to.in
 
 // The colour entries a file of these pixels carries: the buffer's own table
 // (cut to the colours used), or else the palette of a true-colour picture.
-std::vector<TRGBQuad> ColorEntries(const TPixelBuffer& pixels, const TBitmapDescription& d, const HPALETTE& palette,
+std::vector<TRGBQuad> ColorEntries(const TPixelLayout& layout, const TBitmapDescription& d, const HPALETTE& palette,
                                    bool os2, bool halftone)
 {
     std::vector<TRGBQuad> table;
-    if (pixels.BitsPerPixel() <= 8) {
-        table = pixels.ColorTable();
+    if (layout.BitsPerPixel <= 8) {
+        table = layout.ColorTable;
         if (table.size() > 256)
             table.resize(256);
         if (d.Header.ClrUsed > 0 && d.Header.ClrUsed < table.size())
@@ -45,18 +47,19 @@ std::vector<TRGBQuad> ColorEntries(const TPixelBuffer& pixels, const TBitmapDesc
 
 }  // namespace
 
-TBmpFileHead MakeBmpFileHead(const TPixelBuffer& pixels, TBitmapDescription& d, const HPALETTE& palette, bool os2,
+TBmpFileHead MakeBmpFileHead(const TPixelLayout& layout, TBitmapDescription& d, const HPALETTE& palette, bool os2,
                              bool halftone)
 {
-    const std::vector<TRGBQuad> table = ColorEntries(pixels, d, palette, os2, halftone);
+    const std::vector<TRGBQuad> table = ColorEntries(layout, d, palette, os2, halftone);
+    const int bits = layout.BitsPerPixel;
     if (d.Header.Compression == BI_BITFIELDS && MasksAreZero(d.Masks))
-        DefaultBitfieldsMasks(pixels.BitsPerPixel(), d.Masks);
+        DefaultBitfieldsMasks(bits, d.Masks);
     if (!table.empty())
         d.Header.ClrUsed = static_cast<uint32_t>(table.size());
 
-    const int bits = pixels.BitsPerPixel();
     TBmpFileHead head;
-    head.ImageSize = static_cast<uint32_t>(pixels.ByteSize());
+    head.ImageSize = static_cast<uint32_t>(PaddedStride(static_cast<uint64_t>(layout.Width), static_cast<uint64_t>(bits)) *
+                                           static_cast<uint64_t>(layout.Height));
     const bool writeMasks = !os2 && bits > 8 && d.Header.Compression == BI_BITFIELDS;
     // The OS/2 layout always has the full table of its depth.
     const uint32_t entries = os2 ? (bits <= 8 ? (1u << bits) : 0) : static_cast<uint32_t>(table.size());
@@ -68,16 +71,16 @@ TBmpFileHead MakeBmpFileHead(const TPixelBuffer& pixels, TBitmapDescription& d, 
     if (os2) {
         TLittleEndianWriter h(CoreHeaderSize);
         h.U32(0, CoreHeaderSize);
-        h.U16(4, static_cast<uint16_t>(pixels.Width()));
-        h.U16(6, static_cast<uint16_t>(pixels.Height()));
+        h.U16(4, static_cast<uint16_t>(layout.Width));
+        h.U16(6, static_cast<uint16_t>(layout.Height));
         h.U16(8, 1);
         h.U16(10, static_cast<uint16_t>(bits));
         Append(head.Bytes, h.Data());
     } else {
         TLittleEndianWriter h(InfoHeaderSize);
         h.U32(0, InfoHeaderSize);
-        h.I32(4, pixels.Width());
-        h.I32(8, pixels.TopDown() ? -pixels.Height() : pixels.Height());
+        h.I32(4, layout.Width);
+        h.I32(8, layout.TopDown ? -layout.Height : layout.Height);
         h.U16(12, 1);
         h.U16(14, static_cast<uint16_t>(bits));
         h.U32(16, d.Header.Compression == BI_BITFIELDS ? BI_BITFIELDS : BI_RGB);
@@ -105,6 +108,35 @@ TBmpFileHead MakeBmpFileHead(const TPixelBuffer& pixels, TBitmapDescription& d, 
     }
     Append(head.Bytes, raw);
     return head;
+}
+
+TBmpRowWriter::TBmpRowWriter(TStream& out, int32_t width, int32_t height)
+    : Out(out), Stride(PaddedStride(static_cast<uint64_t>(width), 32)), Height(height)
+{
+    CheckedBitmapBytes(width, height, 32);
+    TPixelLayout layout;
+    layout.Width = width;
+    layout.Height = height;
+    // A new device bitmap records nothing more: no resolutions, no colours.
+    TBitmapDescription description;
+    const TBmpFileHead head = MakeBmpFileHead(layout, description, nullptr, false, false);
+    Out.WriteBuffer(head.Bytes.data(), head.Bytes.size());
+    PixelStart = Out.Position();
+}
+
+void TBmpRowWriter::WriteRow(const uint8_t* devicePixels)
+{
+    const uint64_t stored = static_cast<uint64_t>(Height - 1 - Next);
+    if (Out.Seek(PixelStart + static_cast<int64_t>(stored * Stride), TSeekOrigin::Beginning) < 0)
+        throw EWriteError(texts::StreamWrite);
+    Out.WriteBuffer(devicePixels, static_cast<size_t>(Stride));
+    ++Next;
+}
+
+void TBmpRowWriter::Finish()
+{
+    if (Out.Seek(PixelStart + static_cast<int64_t>(Stride * static_cast<uint64_t>(Height)), TSeekOrigin::Beginning) < 0)
+        throw EWriteError(texts::StreamWrite);
 }
 
 void WriteBmpFileAround(TStream& stream, const uint8_t* dib, uint32_t size)

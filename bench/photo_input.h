@@ -1,0 +1,21 @@
+// What the whole-process benchmarks share: photograph-like JPEG inputs and
+// running a program to its end with its peak memory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bench_support {
+
+// A 6000 × 4000 photograph-like picture (smooth shading with some detail, so
+// that the file has the size of a real photograph's) saved as a quality-92
+// JPEG file. Needs the picture modules started.
+inline constexpr int PhotoWidth = 6000;
+inline constexpr int PhotoHeight = 4000;
+void WritePhotoJpeg(const std::string& name, unsigned seed);
+
+// Runs a program to its end; returns false when it failed. peakKiB receives
+// its peak resident memory.
+bool RunProcess(const std::vector<std::string>& args, long& peakKiB);
+
+}  // namespace bench_support

@@ -1,0 +1,99 @@
+// The peak memory of the windows' work on two large photographs: the logic
+// the program's handlers run, scripted without windows. Two 6000 × 4000 JPEG
+// files are loaded as the load buttons load them and drawn as the previews
+// draw them (which decodes each into its bitmap), the anaglyph is composed as
+// the glasses button composes it into the result window's picture, drawn as
+// that window draws it, and saved as the floppy-disk button saves it, as BMP
+// and as JPEG. Its peak, less that of a process that only starts the same
+// way, must stay within 10 % of the pictures the program has to hold: the
+// two decoded sides (24 bits a pixel) and the 32-bit result.
+//
+//   windows_memory_bench            runs both scripts as child processes
+//   windows_memory_bench --script windows|start DIR   (what the children run)
+#include "photo_input.h"
+
+#include "anaglyph.h"
+#include "core/graphic.h"
+#include "picture_modules.h"
+#include "raster/bitmap.h"
+#include "save_rules.h"
+#include "side_picture.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+using namespace tremalu;
+
+namespace {
+
+constexpr double AllowedOverPictures = 1.10;
+
+// Draws a picture fitted into a frame, as an image view paints it.
+void Paint(TGraphic* graphic, int32_t width, int32_t height)
+{
+    TBitmap surface;
+    surface.SetPixelWidth(width);
+    surface.SetPixelHeight(height);
+    surface.Surface().DrawStretched({0, 0, width, height}, graphic);
+}
+
+void WindowsScript(const std::string& dir)
+{
+    TPicture leftView, rightView, resultView;
+    leftView.CopyFrom(LoadSidePicture(dir + "/left.jpg").get());
+    rightView.CopyFrom(LoadSidePicture(dir + "/right.jpg").get());
+    Paint(leftView.Graphic(), 290, 193);
+    Paint(rightView.Graphic(), 290, 193);
+    {
+        std::unique_ptr<TBitmap> anaglyph = ComposeAnaglyph(leftView.Graphic(), rightView.Graphic(),
+                                                            leftView.PixelWidth(), leftView.PixelHeight());
+        resultView.AsBitmap().CopyFrom(anaglyph.get());
+        Paint(resultView.Graphic(), 425, 283);
+        SaveBitmapByName(resultView.AsBitmap(), dir + "/anaglyph.bmp");
+        SaveBitmapByName(resultView.AsBitmap(), dir + "/anaglyph.jpg");
+    }
+}
+
+int RunScript(const std::string& script, const std::string& dir)
+{
+    TPictureModules modules;
+    if (script == "windows")
+        WindowsScript(dir);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--script") == 0)
+        return RunScript(argv[2], argv[3]);
+
+    char pattern[] = "/tmp/tremalu-windows-XXXXXX";
+    const std::string dir = ::mkdtemp(pattern);
+    {
+        TPictureModules modules;
+        bench_support::WritePhotoJpeg(dir + "/left.jpg", 1);
+        bench_support::WritePhotoJpeg(dir + "/right.jpg", 2);
+    }
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    long startKiB = 0, windowsKiB = 0;
+    const bool ran = bench_support::RunProcess({self, "--script", "start", dir}, startKiB) &&
+                     bench_support::RunProcess({self, "--script", "windows", dir}, windowsKiB);
+    std::filesystem::remove_all(dir);
+    if (!ran) {
+        std::printf("the scripted run failed\n");
+        return 1;
+    }
+    const double pixels = double(bench_support::PhotoWidth) * bench_support::PhotoHeight;
+    const double picturesMiB = (2 * 3 * pixels + 4 * pixels) / (1024.0 * 1024.0);
+    const double usedMiB = double(windowsKiB - startKiB) / 1024.0;
+    std::printf("windows' logic on two 6000x4000 JPEGs, composed, saved as BMP and JPEG:\n"
+                "  peak %.0f MiB, of which %.0f MiB above a process that only starts\n"
+                "  the pictures held: %.0f MiB; ratio %.3f (limit %.2f)\n",
+                double(windowsKiB) / 1024.0, usedMiB, picturesMiB, usedMiB / picturesMiB, AllowedOverPictures);
+    return usedMiB <= picturesMiB * AllowedOverPictures ? 0 : 1;
+}

@@ -280,8 +280,9 @@ TEST(SafeSave, SaveKilledAtAnyPointLeavesTheOldFileOrTheNewOneAndNothingElse)
             if (i < chunks || killAfter == Finish)
                 child.Proceed();
         }
-        if (killAfter == Finish)
+        if (killAfter == Finish) {
             EXPECT_TRUE(child.Reported());  // committed
+        }
         const int status = killAfter == Finish ? child.Wait() : child.KillAndWait();
         EXPECT_EQ(dir.Entries(), std::vector<std::string>{"big.bmp"}) << "killed after " << killAfter;
         const auto size = std::filesystem::file_size(target);

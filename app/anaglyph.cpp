@@ -1,8 +1,10 @@
 #include "anaglyph.h"
 
 #include "draw_on_white.h"
-#include "formats/jpeg/jpeg_rows.h"
+#include "core/errors.h"
 #include "formats/jpeg/jpeg_image.h"
+#include "formats/jpeg/jpeg_rows.h"
+#include "formats/jpeg/jpeg_rows_ahead.h"
 
 #include <algorithm>
 
@@ -35,8 +37,9 @@ namespace {
 // from their bytes (blue, green, red).
 class TBitmapSide : public TAnaglyphSide {
 public:
-    TBitmapSide(const TPixelBuffer& pixels, int32_t width)
-        : TAnaglyphSide(width), Pixels(pixels), Step(pixels.IsDeviceFormat() ? 4 : pixels.BitsPerPixel() == 24 ? 3 : 0)
+    TBitmapSide(const TPixelBuffer& pixels, int32_t width, int32_t originX, int32_t originY)
+        : TAnaglyphSide(width, originX, originY), Pixels(pixels),
+          Step(pixels.IsDeviceFormat() ? 4 : pixels.BitsPerPixel() == 24 ? 3 : 0)
     {
     }
 
@@ -44,7 +47,7 @@ public:
     {
         const int32_t covered = Covered(y);
         if (covered > 0)
-            Pixels.ReadRow(y, 0, covered, out);
+            Pixels.ReadRow(OriginY + y, OriginX, covered, out);
         std::fill(out + covered, out + Width, DeviceColorBits);
     }
 
@@ -53,7 +56,7 @@ public:
         if (Step == 0)
             return TAnaglyphSide::PutRed(y, out);
         const int32_t covered = Covered(y);
-        const uint8_t* p = covered > 0 ? Pixels.ScanLine(y) + 2 : nullptr;
+        const uint8_t* p = covered > 0 ? Start(y) + 2 : nullptr;
         for (int32_t x = 0; x < covered; ++x, p += Step)
             out[x] = uint32_t{*p} << 16;
         std::fill(out + covered, out + Width, 0x00FF0000u);
@@ -64,7 +67,7 @@ public:
         if (Step == 0)
             return TAnaglyphSide::AddGreenBlue(y, out);
         const int32_t covered = Covered(y);
-        const uint8_t* p = covered > 0 ? Pixels.ScanLine(y) : nullptr;
+        const uint8_t* p = covered > 0 ? Start(y) : nullptr;
         for (int32_t x = 0; x < covered; ++x, p += Step)
             out[x] |= uint32_t{p[0]} | (uint32_t{p[1]} << 8);
         for (int32_t x = covered; x < Width; ++x)
@@ -74,11 +77,16 @@ public:
     const uint8_t* DirectRow(int32_t y, int& step) override
     {
         step = Step;
-        return Step != 0 && Covered(y) == Width ? Pixels.ScanLine(y) : nullptr;
+        return Step != 0 && Covered(y) == Width ? Start(y) : nullptr;
     }
 
 private:
-    int32_t Covered(int32_t y) const { return y < Pixels.Height() ? std::min(Width, Pixels.Width()) : 0; }
+    // The pixels of row y that the picture has; white beyond them.
+    int32_t Covered(int32_t y) const
+    {
+        return OriginY + y < Pixels.Height() ? std::clamp(Pixels.Width() - OriginX, 0, Width) : 0;
+    }
+    const uint8_t* Start(int32_t y) const { return Pixels.ScanLine(OriginY + y) + OriginX * Step; }
 
     const TPixelBuffer& Pixels;
     const int Step;  // bytes per pixel of the rows read directly; 0 for the other layouts
@@ -87,8 +95,9 @@ private:
 // A picture that must be drawn to be seen: drawn once on white, then read.
 class TDrawnSide : public TAnaglyphSide {
 public:
-    TDrawnSide(TGraphic* graphic, int32_t width, int32_t height)
-        : TAnaglyphSide(width), Drawn(DrawOnWhite(graphic, width, height)), Rows(*Drawn->PeekPixels(), width)
+    TDrawnSide(TGraphic* graphic, int32_t width, int32_t height, int32_t originX, int32_t originY)
+        : TAnaglyphSide(width, originX, originY), Drawn(DrawOnWhite(graphic, originX + width, originY + height)),
+          Rows(*Drawn->PeekPixels(), width, originX, originY)
     {
     }
     void Row(int32_t y, uint32_t* out) override { Rows.Row(y, out); }
@@ -172,11 +181,13 @@ bool CombineDirectRows(const uint8_t* left, int leftStep, const uint8_t* right, 
 
 // A JPEG picture not decoded yet: its rows come from the codec one after
 // the other, the same bytes that decoding into its bitmap would give, and no
-// bitmap of the whole picture is made.
+// bitmap of the whole picture is made. The codec runs on a thread of its
+// own, so that the two sides decode at once.
 class TJpegStreamSide : public TAnaglyphSide {
 public:
-    TJpegStreamSide(std::unique_ptr<TJpegRowReader> reader, int32_t width)
-        : TAnaglyphSide(width), Reader(std::move(reader)), Covered(std::min(width, Reader->Width()))
+    TJpegStreamSide(std::unique_ptr<TJpegRowReader> reader, int32_t width, int32_t originX, int32_t originY)
+        : TAnaglyphSide(width, originX, originY), Reader(std::make_unique<TJpegRowsAhead>(std::move(reader))),
+          Covered(std::clamp(Reader->Width() - originX, 0, width))
     {
     }
 
@@ -198,19 +209,21 @@ public:
     void Finish() override { Reader->Finish(); }
 
 private:
-    // Row y of the picture, or null below its last row.
+    // Row y of the side from its first covered pixel, or null below the
+    // picture's last row.
     const uint8_t* Fetch(int32_t y)
     {
+        y += OriginY;
         if (y >= Reader->Height())
             return nullptr;
         while (Fetched <= y) {
             Current = Reader->NextRow();
             ++Fetched;
         }
-        return Current;
+        return Current + 3 * static_cast<size_t>(OriginX);
     }
 
-    std::unique_ptr<TJpegRowReader> Reader;
+    std::unique_ptr<TJpegRowsAhead> Reader;
     const int32_t Covered;
     int32_t Fetched = 0;
     const uint8_t* Current = nullptr;
@@ -229,7 +242,8 @@ const TPixelBuffer* OpaquePixels(TGraphic* graphic)
 
 }  // namespace
 
-std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width, int32_t height)
+std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width, int32_t height, int32_t originX,
+                                                int32_t originY)
 {
     // A JPEG picture draws its decoded bitmap with the copy mode at its own
     // size, so its rows are those of that bitmap: streamed from the codec
@@ -237,18 +251,53 @@ std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width
     // now, as the draw would. A picture with nothing to decode draws nothing.
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic); jpeg != nullptr && !jpeg->IsEmpty()) {
         if (std::unique_ptr<TJpegRowReader> reader = jpeg->OpenRowReader())
-            return std::make_unique<TJpegStreamSide>(std::move(reader), width);
+            return std::make_unique<TJpegStreamSide>(std::move(reader), width, originX, originY);
         graphic = &jpeg->DecodedBitmap();
     }
     if (const TPixelBuffer* pixels = OpaquePixels(graphic))
-        return std::make_unique<TBitmapSide>(*pixels, width);
-    return std::make_unique<TDrawnSide>(graphic, width, height);
+        return std::make_unique<TBitmapSide>(*pixels, width, originX, originY);
+    return std::make_unique<TDrawnSide>(graphic, width, height, originX, originY);
+}
+
+TStereoFrame WholeLeftFrame(int32_t leftWidth, int32_t leftHeight) { return {leftWidth, leftHeight}; }
+
+TStereoFrame ShiftedFrame(int32_t leftWidth, int32_t leftHeight, int32_t rightWidth, int32_t rightHeight, int64_t dx,
+                          int64_t dy)
+{
+    // RIGHT pixel (u, v) lands on LEFT pixel (u - dx, v - dy): in LEFT
+    // coordinates the overlap runs from max(0, -d) to min(left, right - d).
+    const auto overlap = [](int64_t left, int64_t right, int64_t d) {
+        return std::pair{std::max<int64_t>(0, -d), std::min<int64_t>(left, right - d)};
+    };
+    const auto [x0, x1] = overlap(leftWidth, rightWidth, dx);
+    const auto [y0, y1] = overlap(leftHeight, rightHeight, dy);
+    if (x1 <= x0 || y1 <= y0)
+        throw Exception(NoOverlapText);
+    TStereoFrame frame;
+    frame.Width = static_cast<int32_t>(x1 - x0);
+    frame.Height = static_cast<int32_t>(y1 - y0);
+    frame.LeftX = static_cast<int32_t>(x0);
+    frame.LeftY = static_cast<int32_t>(y0);
+    frame.RightX = static_cast<int32_t>(x0 + dx);
+    frame.RightY = static_cast<int32_t>(y0 + dy);
+    return frame;
 }
 
 TAnaglyphRows::TAnaglyphRows(TGraphic* left, TGraphic* right, int32_t width, int32_t height)
-    : FWidth(width), FHeight(height), Left(MakeAnaglyphSide(left, width, height)),
-      Right(MakeAnaglyphSide(right, width, height))
+    : TAnaglyphRows(left, right, WholeLeftFrame(width, height), TAnaglyphMix{})
 {
+}
+
+TAnaglyphRows::TAnaglyphRows(TGraphic* left, TGraphic* right, const TStereoFrame& frame, const TAnaglyphMix& mix)
+    : FWidth(frame.Width), FHeight(frame.Height),
+      Left(MakeAnaglyphSide(left, frame.Width, frame.Height, frame.LeftX, frame.LeftY)),
+      Right(MakeAnaglyphSide(right, frame.Width, frame.Height, frame.RightX, frame.RightY))
+{
+    if (!mix.IsDefault()) {
+        Mixer.emplace(mix);
+        LeftRow.resize(static_cast<size_t>(FWidth));
+        RightRow.resize(static_cast<size_t>(FWidth));
+    }
 }
 
 TAnaglyphRows::~TAnaglyphRows() = default;
@@ -256,12 +305,12 @@ TAnaglyphRows::~TAnaglyphRows() = default;
 void TAnaglyphRows::NextRow(uint32_t* out)
 {
     const int32_t y = Next++;
-    int leftStep = 0, rightStep = 0;
-    const uint8_t* l = Left->DirectRow(y, leftStep);
-    const uint8_t* r = Right->DirectRow(y, rightStep);
-    if (!CombineDirectRows(l, leftStep, r, rightStep, out, FWidth)) {
-        Left->PutRed(y, out);
-        Right->AddGreenBlue(y, out);
+    if (Mixer) {
+        Left->Row(y, LeftRow.data());
+        Right->Row(y, RightRow.data());
+        Mixer->MixRow(LeftRow.data(), RightRow.data(), out, FWidth);
+    } else {
+        CombineRows(y, out);
     }
     if (Next == FHeight) {
         Left->Finish();
@@ -269,17 +318,40 @@ void TAnaglyphRows::NextRow(uint32_t* out)
     }
 }
 
-std::unique_ptr<TBitmap> ComposeAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height)
+void TAnaglyphRows::CombineRows(int32_t y, uint32_t* out)
+{
+    int leftStep = 0, rightStep = 0;
+    const uint8_t* l = Left->DirectRow(y, leftStep);
+    const uint8_t* r = Right->DirectRow(y, rightStep);
+    if (!CombineDirectRows(l, leftStep, r, rightStep, out, FWidth)) {
+        Left->PutRed(y, out);
+        Right->AddGreenBlue(y, out);
+    }
+}
+
+std::unique_ptr<TBitmap> ComposeAnaglyph(TGraphic* left, TGraphic* right, const TStereoFrame& frame,
+                                         const TAnaglyphMix& mix)
 {
     auto result = std::make_unique<TBitmap>();
-    if (width <= 0 || height <= 0)
+    if (frame.Width <= 0 || frame.Height <= 0)
         return result;
-    std::unique_ptr<TPixelBuffer> pixels = TPixelBuffer::MakeDevice(width, height);
-    TAnaglyphRows rows(left, right, width, height);
-    for (int32_t y = 0; y < height; ++y)
+    std::unique_ptr<TPixelBuffer> pixels = TPixelBuffer::MakeDevice(frame.Width, frame.Height);
+    TAnaglyphRows rows(left, right, frame, mix);
+    for (int32_t y = 0; y < frame.Height; ++y)
         rows.NextRow(reinterpret_cast<uint32_t*>(pixels->ScanLine(y)));
     result->AdoptHandle(std::move(pixels), true);
     return result;
+}
+
+std::unique_ptr<TBitmap> ComposeAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height,
+                                         const TAnaglyphMix& mix)
+{
+    return ComposeAnaglyph(left, right, WholeLeftFrame(width, height), mix);
+}
+
+std::unique_ptr<TBitmap> ComposeAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height)
+{
+    return ComposeAnaglyph(left, right, WholeLeftFrame(width, height), TAnaglyphMix{});
 }
 
 }  // namespace tremalu

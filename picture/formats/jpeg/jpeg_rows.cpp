@@ -40,12 +40,16 @@ std::unique_ptr<TJpegRowReader> TJPEGImage::OpenRowReader()
 
 const uint8_t* TJpegRowReader::NextRow()
 {
+    NextRowInto(Row.data());
+    return Row.data();
+}
+
+void TJpegRowReader::NextRowInto(uint8_t* row)
+{
     jpeg_decompress_struct& codec = Context->Decompress;
     if (codec.output_scanline >= codec.output_height)
         throw EInvalidGraphicOperation(texts::RowOutOfRange);
-    JSAMPROW row = Row.data();
     jpeg_read_scanlines(&codec, &row, 1);
-    return Row.data();
 }
 
 void TJpegRowReader::Finish()

@@ -24,6 +24,8 @@ public:
     // exactly the bytes that decoding into the picture's bitmap gives. Valid
     // until the next call.
     const uint8_t* NextRow();
+    // The same, decoded straight into row (Width() × 3 bytes).
+    void NextRowInto(uint8_t* row);
     // Decodes whatever rows are left and completes the decode, so that a
     // fault in the rest of the file fails here as a whole decode would.
     void Finish();

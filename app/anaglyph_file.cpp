@@ -14,12 +14,19 @@ namespace tremalu {
 
 void SaveAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height, const std::string& fileName)
 {
+    SaveAnaglyph(left, right, WholeLeftFrame(width, height), TAnaglyphMix{}, fileName);
+}
+
+void SaveAnaglyph(TGraphic* left, TGraphic* right, const TStereoFrame& frame, const TAnaglyphMix& mix,
+                  const std::string& fileName)
+{
     const TSaveKind kind = SaveKindOf(fileName);
     if (kind == TSaveKind::None)
         throw Exception(NothingSavedText);
+    const int32_t width = frame.Width, height = frame.Height;
     // The file is written as it is composed, a row at a time, still safely:
     // into a new file that takes the target's place only once complete.
-    TAnaglyphRows rows(left, right, width, height);
+    TAnaglyphRows rows(left, right, frame, mix);
     TSafeFileStream file(fileName);
     std::vector<uint32_t> row(static_cast<size_t>(width));
     const auto compose = [&](auto& writer) {

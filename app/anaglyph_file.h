@@ -4,6 +4,7 @@
 // button writes for the composed picture.
 #pragma once
 
+#include "anaglyph.h"
 #include "core/graphic.h"
 
 #include <string>
@@ -13,5 +14,8 @@ namespace tremalu {
 // Raises Exception(NothingSavedText) for a name that ends neither in .jpg
 // nor in .bmp, before anything is composed.
 void SaveAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height, const std::string& fileName);
+// Any frame and mix.
+void SaveAnaglyph(TGraphic* left, TGraphic* right, const TStereoFrame& frame, const TAnaglyphMix& mix,
+                  const std::string& fileName);
 
 }  // namespace tremalu

@@ -1,5 +1,7 @@
 #include "cli_commands.h"
 
+#include "cli_stereo.h"
+
 #include "anaglyph.h"
 #include "anaglyph_file.h"
 #include "raster/bitmap.h"
@@ -12,6 +14,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <new>
 
 namespace tremalu {
@@ -23,8 +26,28 @@ constexpr const char* Usage =
     "  tremalu-cli info FICHIER             type et taille de l'image\n"
     "  tremalu-cli render FICHIER SORTIE    l'image dessinée sur fond blanc, enregistrée en .bmp ou .jpg\n"
     "  tremalu-cli resave FICHIER SORTIE    l'image réécrite dans son propre format\n"
-    "  tremalu-cli compose GAUCHE DROITE SORTIE\n"
-    "                                       l'anaglyphe rouge/cyan des deux images\n";
+    "  tremalu-cli compose [OPTIONS] GAUCHE DROITE SORTIE\n"
+    "                                       l'anaglyphe rouge/cyan des deux images\n"
+    "  tremalu-cli compose [OPTIONS] FICHIER.mpo|FICHIER.jps SORTIE\n"
+    "                                       l'anaglyphe d'un fichier d'appareil stéréo (MPO, JPS)\n"
+    "  tremalu-cli compose [OPTIONS] --cote-a-cote FICHIER SORTIE\n"
+    "                                       l'anaglyphe d'une image côte à côte, œil gauche à gauche\n"
+    "  tremalu-cli lot [OPTIONS] DOSSIER_SORTIE FICHIER...\n"
+    "                                       chaque MPO, JPS ou paire X_L/X_R, X_l/X_r, XL/XR\n"
+    "                                       en DOSSIER_SORTIE/X.jpg\n"
+    "Options de compose et de lot :\n"
+    "  --methode couleur|demi-couleur|gris|dubois\n"
+    "                                       la façon de mêler les deux images (couleur par défaut ;\n"
+    "                                       demi-couleur avec les lunettes rouge-cyan seulement)\n"
+    "  --lunettes rouge-cyan|vert-magenta|ambre-bleu\n"
+    "                                       les filtres des lunettes (rouge-cyan par défaut)\n"
+    "  --decalage DX[,DY]                   l'image droite déplacée de DX pixels vers la gauche et de DY\n"
+    "                                       vers le haut (négatifs : l'autre sens), recadrée sur la partie\n"
+    "                                       commune\n"
+    "  --aligner                            estime le décalage vertical et le corrige\n"
+    "  --inverser                           échange les images gauche et droite\n"
+    "  --parallaxe                          applique la parallaxe enregistrée par l'appareil (MPO)\n"
+    "  --cote-a-cote                        chaque fichier est une image côte à côte\n";
 
 const char* PixelFormatName(TPixelFormat format)
 {
@@ -93,49 +116,52 @@ int Resave(const std::vector<std::string>& args)
     return 0;
 }
 
-// The anaglyph of two pictures, made and saved as the program's windows do.
-int Compose(const std::vector<std::string>& args, std::ostream& warnings)
-{
-    CheckOutputName(args[2]);
-    if (args[0].empty() || args[1].empty())
-        throw Exception(MissingPictureText);
-    std::unique_ptr<TPicture> left = LoadSidePicture(args[0]);
-    std::unique_ptr<TPicture> right = LoadSidePicture(args[1]);
-    const int32_t width = left->PixelWidth(), height = left->PixelHeight();
-    if (width != right->PixelWidth() || height != right->PixelHeight())
-        warnings << DifferentSizesText << '\n';
-    SaveAnaglyph(left->Graphic(), right->Graphic(), width, height, args[2]);
-    return 0;
-}
+// What a command returns for a usage error.
+constexpr int UsageError = 2;
 
 struct Command {
-    size_t Arguments;
+    size_t Arguments;  // the number of arguments of a command without options
+    bool TakesOptions;
     std::function<int(const std::vector<std::string>&, std::ostream& out, std::ostream& err)> Run;
 };
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
 {
+    std::string reason;
+    std::optional<TStereoArguments> stereo;
+    const auto withOptions = [&](const std::vector<std::string>& a) {
+        stereo = ParseStereoArguments(a, reason);
+        return stereo.has_value();
+    };
     static const std::map<std::string, Command> commands = {
-        {"info", {1, [](const auto& a, auto& out, auto&) { return Info(a, out); }}},
-        {"render", {2, [](const auto& a, auto&, auto&) { return Render(a); }}},
-        {"resave", {2, [](const auto& a, auto&, auto&) { return Resave(a); }}},
-        {"compose", {3, [](const auto& a, auto&, auto& err) { return Compose(a, err); }}},
+        {"info", {1, false, [](const auto& a, auto& out, auto&) { return Info(a, out); }}},
+        {"render", {2, false, [](const auto& a, auto&, auto&) { return Render(a); }}},
+        {"resave", {2, false, [](const auto& a, auto&, auto&) { return Resave(a); }}},
+        {"compose", {3, true, {}}},
+        {"lot", {2, true, {}}},
     };
     const auto command = args.empty() ? commands.end() : commands.find(args[0]);
-    if (command == commands.end() || args.size() - 1 != command->second.Arguments) {
+    const std::vector<std::string> rest = args.empty() ? args : std::vector<std::string>(args.begin() + 1, args.end());
+    const bool fits = command != commands.end() &&
+                      (command->second.TakesOptions ? withOptions(rest) : rest.size() == command->second.Arguments);
+    const auto usage = [&] {
+        if (!reason.empty())
+            err << reason << '\n';
         err << Usage;
-        return 2;
-    }
+        return UsageError;
+    };
+    if (!fits)
+        return usage();
     try {
-        return command->second.Run({args.begin() + 1, args.end()}, out, err);
-    } catch (const Exception& e) {
-        err << MessageBoxText(e.message()) << '\n';
-    } catch (const std::bad_alloc&) {
-        err << MessageBoxText(texts::OutOfMemory) << '\n';
-    } catch (const std::exception& e) {
-        err << MessageBoxText(e.what()) << '\n';
+        if (command->first == "compose")
+            return ComposeStereo(*stereo, err) ? 0 : usage();
+        if (command->first == "lot")
+            return stereo->Operands.size() >= 2 ? RunBatch(*stereo, err, errIsTerminal) : usage();
+        return command->second.Run(rest, out, err);
+    } catch (const std::exception&) {
+        err << CurrentFailureText() << '\n';
     }
     // What was being written is left as it was: outputs are replaced only
     // once complete.

@@ -12,6 +12,8 @@ namespace tremalu {
 // message box would show it: a memory failure as "Mémoire insuffisante.",
 // any other standard failure with its own text), 2 after a usage error (the
 // usage on err). A failure writes nothing.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// errIsTerminal: err is shown on a terminal, where lot draws its progress
+// line.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal = false);
 
 }  // namespace tremalu

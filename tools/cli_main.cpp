@@ -3,9 +3,10 @@
 #include "picture_modules.h"
 
 #include <iostream>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
     tremalu::TPictureModules modules;
-    return tremalu::RunCli({argv + 1, argv + argc}, std::cout, std::cerr);
+    return tremalu::RunCli({argv + 1, argv + argc}, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }

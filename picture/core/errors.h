@@ -78,6 +78,10 @@ inline constexpr const char* JpegSizeChange = "Impossible de modifier la taille 
 inline constexpr const char* JpegError = "Erreur JPEG #%d";
 inline constexpr const char* ZeroDivide = "Division par zéro en virgule flottante";
 inline constexpr const char* InvalidFloatOp = "Opération en virgule flottante incorrecte";
+inline constexpr const char* MpoNoIndex = "Fichier MPO incorrect : index des images (MPF) absent ou illisible";
+inline constexpr const char* MpoBadEntry =
+    "Fichier MPO incorrect : une image de l'index sort du fichier, en chevauche une autre ou a une taille absurde";
+inline constexpr const char* MpoTooFewImages = "Le fichier MPO contient moins de deux images : il en faut deux pour un anaglyphe";
 }  // namespace texts
 
 // The text that a message box shows for a failure message: a "." is added

@@ -2,9 +2,10 @@
 // the readers accept, made by the tests' own writers and, for JPEG, by our
 // own encoder (and by the codec driven directly for the kinds of file the
 // program never writes).
-//   make_fuzz_seeds DIRECTORY     writes DIRECTORY/bmp/... and DIRECTORY/jpeg/...
+//   make_fuzz_seeds DIRECTORY     writes DIRECTORY/bmp/..., DIRECTORY/jpeg/... and DIRECTORY/mpo/...
 #include "bmp_builder.h"
 #include "jpeg_fixtures.h"
+#include "mpo_builder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -183,6 +184,28 @@ void JpegSeeds(const std::filesystem::path& dir)
     Save(dir / "trailing_bytes.jpg", file);
 }
 
+// MPO files of our own writer: both byte orders, three images, a Fujifilm
+// parallax; a JPEG file with only the parallax.
+void MpoSeeds(const std::filesystem::path& dir)
+{
+    using namespace testing_support;
+    std::filesystem::create_directories(dir);
+    const std::vector<uint8_t> a = EncodeJpeg(*DeviceBitmap(16, 8, SeedPixel), 80);
+    const std::vector<uint8_t> b = EncodeJpeg(*DeviceBitmap(16, 8, [](int32_t x, int32_t y) { return SeedPixel(y, x); }), 80);
+    MpoFields f;
+    f.Images = {a, b};
+    Save(dir / "two_big_endian.mpo", BuildMpo(f));
+    f.BigEndian = false;
+    f.Parallax = std::pair{-35, 10};
+    Save(dir / "two_little_endian_parallax.mpo", BuildMpo(f));
+    f.Images = {a, b, a};
+    Save(dir / "three.mpo", BuildMpo(f));
+    f.Images = {a};
+    f.Parallax.reset();
+    Save(dir / "one.mpo", BuildMpo(f));
+    Save(dir / "parallax_only.jpg", WithSegment(a, 0xE1, FujifilmExif(12, 5)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -194,5 +217,6 @@ int main(int argc, char** argv)
     const std::filesystem::path root = argv[1];
     BmpSeeds(root / "bmp");
     JpegSeeds(root / "jpeg");
+    MpoSeeds(root / "mpo");
     return 0;
 }

@@ -7,6 +7,7 @@ set(TREMALU_FUZZ_TARGETS
   "bmp"
   "jpeg"
   "jpeg_rows tremalu_app_logic"
+  "mpo"
 )
 
 # Calls body_function(NAME LIBRARIES...) for every target.

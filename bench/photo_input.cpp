@@ -3,6 +3,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "raster/bitmap.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,10 +32,14 @@ void WritePhotoJpeg(const std::string& name, unsigned seed)
     jpeg.WriteToFile(name);
 }
 
-bool RunProcess(const std::vector<std::string>& args, long& peakKiB)
+bool RunProcess(const std::vector<std::string>& args, long& peakKiB, const std::string& errorFile)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (!errorFile.empty()) {
+            const int fd = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(fd, STDERR_FILENO);
+        }
         std::vector<char*> argv;
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));

@@ -15,7 +15,8 @@ inline constexpr int PhotoHeight = 4000;
 void WritePhotoJpeg(const std::string& name, unsigned seed);
 
 // Runs a program to its end; returns false when it failed. peakKiB receives
-// its peak resident memory.
-bool RunProcess(const std::vector<std::string>& args, long& peakKiB);
+// its peak resident memory; its standard error goes to errorFile when one
+// is named.
+bool RunProcess(const std::vector<std::string>& args, long& peakKiB, const std::string& errorFile = std::string());
 
 }  // namespace bench_support

@@ -6,7 +6,7 @@ namespace tremalu {
 
 TJpegRowsAhead::TJpegRowsAhead(std::unique_ptr<TJpegRowReader> reader, int32_t capacity)
     : Reader(std::move(reader)), FWidth(Reader->Width()), FHeight(Reader->Height()),
-      RowBytes(static_cast<size_t>(FWidth) * 3), Capacity(std::max(capacity, 2)),
+      RowBytes(static_cast<size_t>(FWidth) * 3), Capacity(std::max(capacity, 2)), Batch(std::max(Capacity / 4, 1)),
       Ring(RowBytes * static_cast<size_t>(Capacity)), Worker([this] { Decode(); })
 {
 }
@@ -27,20 +27,29 @@ void TJpegRowsAhead::Decode()
         for (int32_t y = 0; y < FHeight; ++y) {
             {
                 // Wait for room: the rows not yet taken, and the one the
-                // reader still holds, keep their places.
+                // reader still holds, keep their places. Once full, wait
+                // until a batch of rows is free, so that the two threads
+                // wake each other once a batch rather than once a row.
                 std::unique_lock<std::mutex> guard(Lock);
-                Changed.wait(guard, [&] { return Stop || Decoded - std::max(Taken - 1, 0) < Capacity; });
+                if (Decoded - Released() >= Capacity) {
+                    WorkerWaits = true;
+                    Changed.wait(guard, [&] { return Stop || Decoded - Released() <= Capacity - Batch; });
+                    WorkerWaits = false;
+                }
                 if (Stop)
                     break;
             }
             // The slot of row y is free and the reader will not look at it
             // until Decoded says so.
             Reader->NextRowInto(Ring.data() + static_cast<size_t>(y % Capacity) * RowBytes);
+            bool wake;
             {
                 std::lock_guard<std::mutex> guard(Lock);
                 ++Decoded;
+                wake = ReaderWaitsFor >= 0 && Decoded >= std::min(ReaderWaitsFor + Batch, FHeight);
             }
-            Changed.notify_all();
+            if (wake)
+                Changed.notify_all();
         }
         bool stopped;
         {
@@ -66,8 +75,13 @@ const uint8_t* TJpegRowsAhead::NextRow()
 {
     std::unique_lock<std::mutex> guard(Lock);
     const int32_t y = Taken++;
-    Changed.notify_all();  // the previous row's slot is free again
-    Changed.wait(guard, [&] { return Decoded > y || Done; });
+    if (WorkerWaits && Decoded - Released() <= Capacity - Batch)
+        Changed.notify_all();  // a batch of slots is free again
+    if (Decoded <= y && !Done) {
+        ReaderWaitsFor = y;
+        Changed.wait(guard, [&] { return Decoded > y || Done; });
+        ReaderWaitsFor = -1;
+    }
     if (Decoded > y)
         return Ring.data() + static_cast<size_t>(y % Capacity) * RowBytes;
     if (Failure)

@@ -13,6 +13,7 @@
 
 #include "formats/jpeg/jpeg_rows.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -26,7 +27,7 @@ namespace tremalu {
 class TJpegRowsAhead {
 public:
     // Starts decoding at once. capacity: rows held at most (at least 2).
-    explicit TJpegRowsAhead(std::unique_ptr<TJpegRowReader> reader, int32_t capacity = 32);
+    explicit TJpegRowsAhead(std::unique_ptr<TJpegRowReader> reader, int32_t capacity = 64);
     // Stops the decode where it is (a reader that gives up early) and waits
     // for its thread.
     ~TJpegRowsAhead();
@@ -43,12 +44,15 @@ public:
 
 private:
     void Decode();
+    // Rows whose slots the reader no longer needs.
+    int32_t Released() const { return std::max(Taken - 1, 0); }
 
     std::unique_ptr<TJpegRowReader> Reader;
     const int32_t FWidth;
     const int32_t FHeight;
     const size_t RowBytes;
     const int32_t Capacity;
+    const int32_t Batch;  // rows a waiting thread is woken for at once
     std::vector<uint8_t> Ring;
 
     std::mutex Lock;
@@ -57,6 +61,8 @@ private:
     int32_t Taken = 0;    // rows handed to the reader so far; the last one is still in use
     bool Done = false;    // the decoding thread has ended
     bool Stop = false;    // the reader gave up
+    bool WorkerWaits = false;     // the decoding thread waits for room
+    int32_t ReaderWaitsFor = -1;  // the row the reader waits for, if it waits
     std::exception_ptr Failure;  // what ended the decode, if it failed
 
     std::thread Worker;  // last: started once everything above exists

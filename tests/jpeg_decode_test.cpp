@@ -6,10 +6,13 @@
 #include "jpeg_fixtures.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/jpeg/jpeg_rows.h"
+#include "formats/jpeg/jpeg_rows_ahead.h"
 #include "formats/jpeg/jpeg_codec_glue.h"
 #include "core/streams.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace tremalu;
 using testing_support::Bitmap24;
@@ -338,8 +341,33 @@ void DecodeByRows(TJPEGImage& jpeg)
         rows->NextRow();
     rows->Finish();
 }
+// The same on a thread of its own, a few rows ahead (the composition).
+void DecodeAhead(TJPEGImage& jpeg)
+{
+    TJpegRowsAhead rows(jpeg.OpenRowReader(), 4);
+    for (int32_t y = 0; y < rows.Height(); ++y)
+        rows.NextRow();
+    rows.Finish();
+}
 
 }  // namespace
+
+TEST(JpegRowsAhead, GiveTheRowsOfTheReaderAndStopWhenLeftEarly)
+{
+    auto jpeg = Read(EncodeJpeg(*DeviceBitmap(24, 57, Blocks), 90));
+    std::unique_ptr<TJpegRowReader> plain = jpeg->OpenRowReader();
+    TJpegRowsAhead ahead(jpeg->OpenRowReader(), 2);  // the ring wraps many times
+    ASSERT_EQ(ahead.Height(), 57);
+    for (int32_t y = 0; y < 57; ++y) {
+        const uint8_t* expected = plain->NextRow();
+        ASSERT_TRUE(std::equal(expected, expected + 24 * 3, ahead.NextRow())) << y;
+    }
+    ahead.Finish();
+    // Left after three rows: the decoding thread stops and is waited for.
+    TJpegRowsAhead early(jpeg->OpenRowReader(), 2);
+    for (int k = 0; k < 3; ++k)
+        early.NextRow();
+}
 
 TEST(JpegDamage, EndlesslyRepeatedScansStopAtTheScanLimitOnEveryDecodePath)
 {
@@ -356,7 +384,7 @@ TEST(JpegDamage, EndlesslyRepeatedScansStopAtTheScanLimitOnEveryDecodePath)
         out.insert(out.end(), {0xFF, 0xD9});
         return out;
     };
-    for (void (*decode)(TJPEGImage&) : {DecodeWhole, DecodeByRows}) {
+    for (void (*decode)(TJPEGImage&) : {DecodeWhole, DecodeByRows, DecodeAhead}) {
         auto many = Read(repeated(MaxDecodedScans / 2));
         EXPECT_NO_THROW(decode(*many));
         auto endless = Read(repeated(MaxDecodedScans));

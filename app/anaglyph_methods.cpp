@@ -37,8 +37,10 @@ double SrgbToLinear(double c)
 // The conversions between 8-bit sRGB and linear light as tables. Back to
 // 8 bits, a linear value v gives the code k nearest to its sRGB value: the
 // number of the midpoints between neighbouring codes, taken in linear light,
-// that v reaches. A coarse table over v gives where to start counting, so
-// that only one or two midpoints are ever compared.
+// that v reaches. A table over v in steps of 1/65536 gives that number at the
+// start of v's step; no step holds two midpoints (the steepest part of the
+// curve, near black, spreads 255 codes over 1/12.92 of the range), so one
+// comparison finishes it.
 class TTransferTables {
 public:
     TTransferTables()
@@ -47,10 +49,11 @@ public:
             Linear[static_cast<size_t>(k)] = SrgbToLinear(k / 255.0);
         for (int k = 0; k < 255; ++k)
             Midpoints[static_cast<size_t>(k)] = SrgbToLinear((k + 0.5) / 255.0);
+        Midpoints[255] = 2.0;  // never reached: values are clipped to 1
         size_t code = 0;
-        for (size_t i = 0; i <= Buckets; ++i) {
-            const double v = static_cast<double>(i) / Buckets;
-            while (code < Midpoints.size() && Midpoints[code] <= v)
+        for (size_t i = 0; i <= Steps; ++i) {
+            const double v = static_cast<double>(i) / Steps;
+            while (Midpoints[code] <= v)
                 ++code;
             Start[i] = static_cast<uint8_t>(code);
         }
@@ -62,17 +65,15 @@ public:
     uint32_t ToCode(double v) const
     {
         v = std::clamp(v, 0.0, 1.0);
-        size_t code = Start[static_cast<size_t>(v * Buckets)];
-        while (code < Midpoints.size() && Midpoints[code] <= v)
-            ++code;
-        return static_cast<uint32_t>(code);
+        const uint32_t code = Start[static_cast<size_t>(v * Steps)];
+        return code + (Midpoints[code] <= v ? 1 : 0);
     }
 
 private:
-    static constexpr size_t Buckets = 4096;
+    static constexpr size_t Steps = 65536;
     std::array<double, 256> Linear{};
-    std::array<double, 255> Midpoints{};
-    std::array<uint8_t, Buckets + 1> Start{};
+    std::array<double, 256> Midpoints{};
+    std::array<uint8_t, Steps + 1> Start{};
 };
 
 const TTransferTables& Transfer()
@@ -125,12 +126,12 @@ TAnaglyphMixer::TAnaglyphMixer(const TAnaglyphMix& mix)
         break;
     }
     if (Method == TAnaglyphMethod::Dubois)
-        Transfer();  // made once, before rows are mixed
+        Tables = &Transfer();  // made once for the process, before rows are mixed
 }
 
 uint32_t TAnaglyphMixer::Dubois(uint32_t left, uint32_t right) const
 {
-    const TTransferTables& t = Transfer();
+    const TTransferTables& t = *static_cast<const TTransferTables*>(Tables);
     const double l[3] = {t.ToLinear(left >> 16 & 0xFF), t.ToLinear(left >> 8 & 0xFF), t.ToLinear(left & 0xFF)};
     const double r[3] = {t.ToLinear(right >> 16 & 0xFF), t.ToLinear(right >> 8 & 0xFF), t.ToLinear(right & 0xFF)};
     uint32_t pixel = 0;
@@ -161,8 +162,58 @@ uint32_t TAnaglyphMixer::Mix(uint32_t left, uint32_t right) const
 
 void TAnaglyphMixer::MixRow(const uint32_t* left, const uint32_t* right, uint32_t* out, int32_t width) const
 {
-    for (int32_t x = 0; x < width; ++x)
-        out[x] = Mix(left[x], right[x]);
+    // One loop per method, so that the choice is made once a row.
+    const uint32_t rightChannels = ~LeftChannels & 0xFFFFFFu;
+    switch (Method) {
+    case TAnaglyphMethod::Couleur:
+        for (int32_t x = 0; x < width; ++x)
+            out[x] = (left[x] & LeftChannels) | (right[x] & rightChannels);
+        return;
+    case TAnaglyphMethod::DemiCouleur:
+        for (int32_t x = 0; x < width; ++x)
+            out[x] = (Gray(LumaOf(left[x])) & LeftChannels) | (right[x] & rightChannels);
+        return;
+    case TAnaglyphMethod::Gris:
+        for (int32_t x = 0; x < width; ++x)
+            out[x] = (Gray(LumaOf(left[x])) & LeftChannels) | (Gray(LumaOf(right[x])) & rightChannels);
+        return;
+    case TAnaglyphMethod::Dubois:
+        DuboisRow(left, right, out, width);
+        return;
+    }
+}
+
+void TAnaglyphMixer::DuboisRow(const uint32_t* left, const uint32_t* right, uint32_t* out, int32_t width) const
+{
+    // A few hundred pixels at a time: the six channels in linear light, then
+    // each result channel as one sum of products over whole arrays (which
+    // the compiler turns into vector arithmetic), then back to 8 bits.
+    constexpr int32_t Chunk = 256;
+    const TTransferTables& t = *static_cast<const TTransferTables*>(Tables);
+    double in[6][Chunk];
+    double result[3][Chunk];
+    for (int32_t from = 0; from < width; from += Chunk) {
+        const int32_t n = std::min(Chunk, width - from);
+        for (int32_t i = 0; i < n; ++i) {
+            const uint32_t l = left[from + i], r = right[from + i];
+            in[0][i] = t.ToLinear(l >> 16 & 0xFF);
+            in[1][i] = t.ToLinear(l >> 8 & 0xFF);
+            in[2][i] = t.ToLinear(l & 0xFF);
+            in[3][i] = t.ToLinear(r >> 16 & 0xFF);
+            in[4][i] = t.ToLinear(r >> 8 & 0xFF);
+            in[5][i] = t.ToLinear(r & 0xFF);
+        }
+        for (size_t c = 0; c < 3; ++c) {
+            const auto& a = (*LeftMatrix)[c];
+            const auto& b = (*RightMatrix)[c];
+            double* v = result[c];
+            for (int32_t i = 0; i < n; ++i)
+                v[i] = a[0] * in[0][i] + a[1] * in[1][i] + a[2] * in[2][i] + b[0] * in[3][i] + b[1] * in[4][i] +
+                       b[2] * in[5][i];
+        }
+        for (int32_t i = 0; i < n; ++i)
+            out[from + i] = t.ToCode(result[0][i]) << 16 | t.ToCode(result[1][i]) << 8 | t.ToCode(result[2][i]);
+    }
 }
 
 }  // namespace tremalu

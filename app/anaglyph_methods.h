@@ -59,12 +59,14 @@ public:
 
 private:
     uint32_t Dubois(uint32_t left, uint32_t right) const;
+    void DuboisRow(const uint32_t* left, const uint32_t* right, uint32_t* out, int32_t width) const;
 
     TAnaglyphMethod Method;
     uint32_t LeftChannels;  // the channels the LEFT eye's filter passes
     // Dubois: the two matrices, rows red, green, blue of the result.
     const std::array<std::array<double, 3>, 3>* LeftMatrix = nullptr;
     const std::array<std::array<double, 3>, 3>* RightMatrix = nullptr;
+    const void* Tables = nullptr;  // Dubois: the sRGB transfer tables
 };
 
 }  // namespace tremalu

@@ -88,14 +88,6 @@ int Info(const std::vector<std::string>& args, std::ostream& out)
     return 0;
 }
 
-// Names the batch tool can write (.bmp and .jpg, as the program saves);
-// checked before anything is read.
-void CheckOutputName(const std::string& fileName)
-{
-    if (SaveKindOf(fileName) == TSaveKind::None)
-        throw Exception(NothingSavedText);
-}
-
 int Render(const std::vector<std::string>& args)
 {
     CheckOutputName(args[1]);

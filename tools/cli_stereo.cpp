@@ -52,14 +52,6 @@ void Note(std::ostream& err, const std::vector<std::string>& notes, const std::s
         err << prefix << line << '\n';
 }
 
-// Names the batch tool can write (.bmp and .jpg, as the program saves);
-// checked before anything is read.
-void CheckOutputName(const std::string& fileName)
-{
-    if (SaveKindOf(fileName) == TSaveKind::None)
-        throw Exception(NothingSavedText);
-}
-
 std::string FileNameOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
@@ -67,6 +59,12 @@ std::string FileNameOf(const std::string& path)
 }
 
 }  // namespace
+
+void CheckOutputName(const std::string& fileName)
+{
+    if (SaveKindOf(fileName) == TSaveKind::None)
+        throw Exception(NothingSavedText);
+}
 
 std::string CurrentFailureText()
 {

@@ -33,6 +33,10 @@ bool ComposeStereo(const TStereoArguments& arguments, std::ostream& err);
 // line is drawn only when err is a terminal.
 int RunBatch(const TStereoArguments& arguments, std::ostream& err, bool errIsTerminal);
 
+// Names the batch tool can write (.bmp and .jpg, as the program saves),
+// checked before anything is read: Exception(NothingSavedText) otherwise.
+void CheckOutputName(const std::string& fileName);
+
 // The text for the failure being handled (to be called inside a catch of
 // std::exception): the program's message box text of one of its own
 // failures, "Mémoire insuffisante." for a memory failure, any other standard

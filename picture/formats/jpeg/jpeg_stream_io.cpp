@@ -2,6 +2,9 @@
 
 #include "core/streams.h"
 
+#include <algorithm>
+#include <typeinfo>
+
 namespace tremalu {
 
 namespace {
@@ -26,10 +29,32 @@ TStreamDestination& DestinationOf(j_compress_ptr codec) { return *reinterpret_ca
 
 void InitSource(j_decompress_ptr codec) { SourceOf(codec).AtStartOfData = true; }
 
+// The stream itself when it is a plain stream over bytes in memory, whose
+// reading is nothing but a copy (not a kind that reads its own way).
+const TCustomMemoryStream* PlainMemory(TStream& stream)
+{
+    const std::type_info& kind = typeid(stream);
+    return kind == typeid(TReadOnlyMemoryStream) || kind == typeid(TMemoryStream)
+               ? static_cast<const TCustomMemoryStream*>(&stream)
+               : nullptr;
+}
+
 boolean FillInputBuffer(j_decompress_ptr codec)
 {
     TStreamSource& src = SourceOf(codec);
-    size_t count = src.Stream->Read(src.Buffer, CodecBufferSize);
+    size_t count;
+    if (const TCustomMemoryStream* memory = PlainMemory(*src.Stream)) {
+        // The next bytes, up to a buffer's worth, handed to the codec where
+        // they lie rather than copied: the codec only reads them, and the
+        // bytes of a picture do not change while it decodes.
+        const auto position = static_cast<size_t>(src.Stream->Position());
+        count = position < memory->ByteCount() ? std::min(CodecBufferSize, memory->ByteCount() - position) : 0;
+        src.Pub.next_input_byte = memory->Memory() + position;
+        src.Stream->Seek(static_cast<int64_t>(count), TSeekOrigin::Current);
+    } else {
+        count = src.Stream->Read(src.Buffer, CodecBufferSize);
+        src.Pub.next_input_byte = src.Buffer;
+    }
     if (count == 0) {
         if (src.AtStartOfData)
             ERREXIT(codec, JERR_INPUT_EMPTY);
@@ -38,9 +63,9 @@ boolean FillInputBuffer(j_decompress_ptr codec)
         WARNMS(codec, JWRN_JPEG_EOF);
         src.Buffer[0] = 0xFF;
         src.Buffer[1] = JPEG_EOI;
+        src.Pub.next_input_byte = src.Buffer;
         count = 2;
     }
-    src.Pub.next_input_byte = src.Buffer;
     src.Pub.bytes_in_buffer = count;
     src.AtStartOfData = false;
     return TRUE;

@@ -1,7 +1,10 @@
 // The codec's own floor for the batch composition's work: decode two JPEG
-// files and encode one quality-100 file of the same size, through libjpeg
-// directly, row by row, with nothing held but one row of each.
+// files and encode their red/cyan anaglyph (the red of the LEFT row, the
+// green and blue of the RIGHT one: the very rows the composition encodes) as
+// one quality-100 file, through libjpeg directly, row by row, one step after
+// the other on one core, with nothing held but one row of each.
 //   codec_floor LEFT.jpg RIGHT.jpg OUT.jpg
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -71,6 +74,11 @@ int main(int argc, char** argv)
         jpeg_read_scanlines(&left.info, &l, 1);
         if (right.info.output_scanline < right.info.output_height)
             jpeg_read_scanlines(&right.info, &r, 1);
+        // Blue and green from the RIGHT row; the LEFT row keeps its red.
+        for (size_t x = 0; x < std::min(leftRow.size(), rightRow.size()); x += 3) {
+            leftRow[x] = rightRow[x];
+            leftRow[x + 1] = rightRow[x + 1];
+        }
         jpeg_write_scanlines(&c, &l, 1);
     }
     jpeg_finish_compress(&c);

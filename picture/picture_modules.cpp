@@ -3,6 +3,7 @@
 #include "core/format_registry.h"
 #include "core/ole_graphic.h"
 #include "formats/bmp/bmp_module.h"
+#include "formats/gif/gif_module.h"
 #include "formats/jpeg/jpeg_module.h"
 
 #include <iterator>
@@ -17,6 +18,7 @@ namespace {
 constexpr const TPictureModule* Modules[] = {
     &BmpModule,         // bmp
     &JpegModule,        // jpeg, jpg
+    &GifModule,         // gif
     &OlePictureModule,  // the empty extension
 };
 

@@ -82,6 +82,32 @@ inline constexpr const char* MpoNoIndex = "Fichier MPO incorrect : index des ima
 inline constexpr const char* MpoBadEntry =
     "Fichier MPO incorrect : une image de l'index sort du fichier, en chevauche une autre ou a une taille absurde";
 inline constexpr const char* MpoTooFewImages = "Le fichier MPO contient moins de deux images : il en faut deux pour un anaglyphe";
+
+// The GIF module speaks English: its failures and its warnings.
+namespace gif {
+inline constexpr const char* InvalidSignature = "Invalid GIF signature";
+inline constexpr const char* PrematureEnd = "Premature end of data";
+inline constexpr const char* UnknownExtension = "Unknown extension type";
+inline constexpr const char* InvalidIntroducer = "Invalid extension introducer";
+inline constexpr const char* ExtensionMismatch = "Internal error: Extension Instance does not match Extension Label";
+inline constexpr const char* AppExtensionSize = "Unsupported Application Extension block size";
+inline constexpr const char* InvalidData = "Invalid GIF data";
+inline constexpr const char* CircularEntry = "Circular decoder table entry";
+inline constexpr const char* EmptyColorTable = "Color table is empty";
+inline constexpr const char* WidthTooSmall = "Image width too small for contained frames";
+inline constexpr const char* HeightTooSmall = "Image height too small for contained frames";
+inline constexpr const char* NoColorTable = "No global or local color table defined";
+inline constexpr const char* DibMemory = "Failed to allocate memory for GIF DIB";
+// Warnings: reported to the picture's warning listener, never raised.
+inline constexpr const char* UnknownBlock = "Unknown GIF block type";
+inline constexpr const char* InvalidTrailer = "Invalid Image trailer";
+inline constexpr const char* ExceedsScreen = "Image exceeds Logical Screen size";
+inline constexpr const char* BitBufferUnderrun = "Decoder bit buffer under-run";
+inline constexpr const char* InvalidColorIndex = "Invalid color index";
+// Progress messages.
+inline constexpr const char* Loading = "Loading...";
+inline constexpr const char* Rendering = "Rendering...";
+}  // namespace gif
 }  // namespace texts
 
 // The text that a message box shows for a failure message: a "." is added

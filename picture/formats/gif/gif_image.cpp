@@ -1,0 +1,203 @@
+// TGIFImage: reading, copying, size and palette.
+#include "formats/gif/gif_image.h"
+
+#include "core/errors.h"
+#include "core/streams.h"
+#include "formats/gif/gif_dither.h"
+#include "formats/gif/gif_painter.h"
+#include "raster/bitmap.h"
+
+namespace tremalu {
+
+TREMALU_DEFINE_CLASS(TGIFImage, TGraphic)
+
+TGIFSettings& GIFSettings()
+{
+    static TGIFSettings settings;
+    return settings;
+}
+
+namespace {
+
+constexpr uint8_t ExtensionIntroducer = 0x21;
+constexpr uint8_t ImageSeparator = 0x2C;
+constexpr uint8_t TrailerByte = 0x3B;
+
+// Sets a flag for its lifetime.
+class RaisedFlag {
+public:
+    explicit RaisedFlag(bool& flag) : Flag(flag) { Flag = true; }
+    ~RaisedFlag() { Flag = false; }
+    RaisedFlag(const RaisedFlag&) = delete;
+    RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+private:
+    bool& Flag;
+};
+
+}  // namespace
+
+TGIFImage::TGIFImage() : Header(this), Images(this) {}
+
+TGIFImage::~TGIFImage() { StopAllPainters(); }
+
+void TGIFImage::Warning(const TObject& sender, TGIFSeverity severity, const std::string& text)
+{
+    if (OnWarning)
+        OnWarning(sender, severity, text);
+}
+
+void TGIFImage::ReportProgress(TProgressStage stage, uint8_t percent, const std::string& message)
+{
+    Progress(stage, percent, false, TRect{}, message);
+}
+
+void TGIFImage::Clear()
+{
+    StopAllPainters();
+    Images.Clear();
+    Header.Clear();
+    FPalette.reset();
+}
+
+// ---------------------------------------------------------------- reading
+
+void TGIFImage::ReadFromStream(TStream& stream)
+{
+    Progress(TProgressStage::StageStarting, 0, false, TRect{}, texts::gif::Loading);
+    Clear();
+    const int64_t start = stream.Position();
+    try {
+        Header.ReadFromStream(stream);
+        ReadBlocks(stream);
+        TGIFTrailer(this).ReadFromStream(stream);
+    } catch (...) {
+        // The stream goes back to where reading began; the failure goes on.
+        stream.SetPosition(start);
+        Progress(TProgressStage::StageEnding, 0, false, TRect{}, texts::gif::Loading);
+        throw;
+    }
+    Progress(TProgressStage::StageEnding, 100, false, TRect{}, texts::gif::Loading);
+    NotifyChanged();
+}
+
+void TGIFImage::ReadBlocks(TStream& stream)
+{
+    const int64_t size = stream.Size();
+    for (;;) {
+        uint8_t block = 0;
+        do {
+            if (!ReadGIFByte(stream, block))
+                return;  // no trailer needed
+        } while (block == 0);
+        if (block == TrailerByte) {
+            stream.Seek(-1, TSeekOrigin::Current);
+            return;
+        }
+        if (block != ExtensionIntroducer && block != ImageSeparator) {
+            // The frames read so far are kept.
+            Warning(*this, TGIFSeverity::Warning, texts::gif::UnknownBlock);
+            return;
+        }
+        stream.Seek(-1, TSeekOrigin::Current);
+        auto frame = std::make_unique<TGIFSubImage>(this);
+        frame->ReadFromStream(stream);
+        Images.Add(std::move(frame));
+        const int64_t at = stream.Position();
+        Progress(TProgressStage::StageRunning, static_cast<uint8_t>(size > 0 ? at * 100 / size : 100), false, TRect{},
+                 texts::gif::Loading);
+    }
+}
+
+// ---------------------------------------------------------------- writing and copies
+
+void TGIFImage::WriteToStream(TStream& stream)
+{
+    Header.WriteToStream(stream);
+    Images.WriteToStream(stream);
+    TGIFTrailer(this).WriteToStream(stream);
+}
+
+void TGIFImage::CopyFrom(const TPersistent* source)
+{
+    if (const auto* gif = dynamic_cast<const TGIFImage*>(source)) {
+        if (gif == this)
+            return;
+        Clear();
+        Header.Assign(gif->Header);
+        for (const auto& frame : gif->Images)
+            Images.Add(frame->Clone(this));
+        DrawOptions = gif->DrawOptions;
+        AnimationSpeed = gif->AnimationSpeed;
+        DrawBackgroundColor = gif->DrawBackgroundColor;
+        PainterTiming = gif->PainterTiming;
+        return;
+    }
+    TGraphic::CopyFrom(source);
+}
+
+void TGIFImage::CopyTo(TPersistent& dest) const
+{
+    if (auto* bitmap = dynamic_cast<TBitmap*>(&dest)) {
+        // Making the buffer only fills the picture's cache; what the picture
+        // shows does not change.
+        const TBitmap* buffer = const_cast<TGIFImage*>(this)->BufferAsBitmap();
+        if (buffer != nullptr) {
+            bitmap->CopyFrom(buffer);
+        } else {
+            const TBitmap empty;
+            bitmap->CopyFrom(&empty);
+        }
+        return;
+    }
+    TGraphic::CopyTo(dest);
+}
+
+// ---------------------------------------------------------------- size and palette
+
+void TGIFImage::SetPixelWidth(int32_t width)
+{
+    for (const auto& frame : Images)
+        if (width < frame->Left + frame->Width)
+            throw GIFException(texts::gif::WidthTooSmall);
+    Header.Width = static_cast<uint16_t>(width);
+    StopAnimation();
+    NotifyChanged();
+}
+
+void TGIFImage::SetPixelHeight(int32_t height)
+{
+    for (const auto& frame : Images)
+        if (height < frame->Top + frame->Height)
+            throw GIFException(texts::gif::HeightTooSmall);
+    Header.Height = static_cast<uint16_t>(height);
+    StopAnimation();
+    NotifyChanged();
+}
+
+bool TGIFImage::NeedsDither() const
+{
+    return (DrawOptions & gdDither) != 0 && ((DrawOptions & gdAutoDither) == 0 || GIFSettings().PaletteDisplay);
+}
+
+HPALETTE TGIFImage::Palette() const
+{
+    if (FAnimationBuffer)
+        if (HPALETTE own = FAnimationBuffer->Palette())
+            return own;
+    if (FPalette)
+        return FPalette;
+    if (NeedsDither())
+        return FPalette = ColorCubePalette();
+    if (Header.ColorMap.Count() > 0)
+        return FPalette = Header.ColorMap.ExportPalette();
+    if (Images.Empty())
+        return nullptr;
+    // Frame 1 without a table of its own asks the picture again.
+    if (FPaletteQuery)
+        throw GIFException(texts::gif::NoColorTable);
+    RaisedFlag querying(FPaletteQuery);
+    return Images.First().Palette();
+}
+
+}  // namespace tremalu

@@ -1,0 +1,236 @@
+// TGIFImage: drawing, the animation buffer and the painters.
+#include "formats/gif/gif_image.h"
+
+#include "core/ui_handover.h"
+#include "formats/gif/gif_painter.h"
+#include "raster/bitmap.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace tremalu {
+
+namespace {
+
+// Sets a flag for its lifetime.
+class DrawingNow {
+public:
+    explicit DrawingNow(bool& flag) : Flag(flag) { Flag = true; }
+    ~DrawingNow() { Flag = false; }
+    DrawingNow(const DrawingNow&) = delete;
+    DrawingNow& operator=(const DrawingNow&) = delete;
+
+private:
+    bool& Flag;
+};
+
+// How long a waiting user-interface thread sleeps when nothing is handed
+// over; a painter's state only changes through handed-over steps, which end
+// the sleep at once, so this is only a safety net.
+constexpr std::chrono::milliseconds IdleWait{50};
+
+}  // namespace
+
+// ---------------------------------------------------------------- drawing
+
+void TGIFImage::DrawOn(TCanvas& canvas, const TRect& rect)
+{
+    // Not again from inside itself (a change notification of the buffer
+    // that ends up drawing this picture).
+    if (FDrawing || Images.Empty())
+        return;
+    DrawingNow drawing(FDrawing);
+    const bool transparent = (DrawOptions & gdTransparent) != 0;
+    const bool tile = (DrawOptions & gdTile) != 0;
+    const bool direct = (DrawOptions & gdDirect) != 0;
+    if (Images.Count() == 1 || (DrawOptions & gdAnimate) == 0) {
+        Images.First().DrawFrame(canvas, rect, transparent, tile);
+        return;
+    }
+    if (FAnimationBuffer && !direct) {
+        DrawBuffer(canvas, rect);
+        return;
+    }
+
+    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
+    if (FDrawPainter != nullptr && &FDrawPainter->Canvas() == &canvas && FDrawPainter->Rect() == rect)
+        return;  // it is painting there already
+    StopAnimation();
+    TCanvas* target = &canvas;
+    TRect area = rect;
+    std::shared_ptr<TBitmap> buffer;
+    if (!direct) {
+        // The animation starts over what the destination shows.
+        buffer = MakeAnimationBuffer();
+        area = Bounds(0, 0, Header.Width, Header.Height);
+        buffer->Surface().CopyRectangle(area, canvas, rect);
+        FAnimationBuffer = buffer;
+        target = &buffer->Surface();
+    }
+    TGIFPainter* painter = StartPainter(*target, DrawOptions, area, buffer);
+    if (painter == nullptr)
+        return;
+    try {
+        painter->Start();
+    } catch (...) {
+        // No thread: the painter ends here, before it did anything.
+        painter->Finish();
+        throw;
+    }
+    if (direct)
+        return;
+    WaitOnPainters([&] { return FDrawPainter != painter || painter->Stopped() || painter->Painted(); });
+    DrawBuffer(canvas, rect);
+}
+
+void TGIFImage::DrawBuffer(TCanvas& canvas, const TRect& rect)
+{
+    TBitmap* buffer = FAnimationBuffer.get();
+    if ((DrawOptions & gdTile) == 0) {
+        canvas.DrawStretched(rect, buffer);
+        return;
+    }
+    const int64_t w = Header.Width, h = Header.Height;
+    if (w <= 0 || h <= 0)
+        return;
+    const TRect clip = canvas.ClipBounds();
+    const int64_t firstRow = std::max<int64_t>(0, (int64_t{clip.Top} - rect.Top - h) / h);
+    const int64_t firstColumn = std::max<int64_t>(0, (int64_t{clip.Left} - rect.Left - w) / w);
+    for (int64_t y = rect.Top + firstRow * h; y < rect.Bottom && y < clip.Bottom; y += h)
+        for (int64_t x = rect.Left + firstColumn * w; x < rect.Right && x < clip.Right; x += w)
+            canvas.DrawStretched(Bounds(static_cast<int32_t>(x), static_cast<int32_t>(y), Header.Width, Header.Height),
+                                 buffer);
+}
+
+std::shared_ptr<TBitmap> TGIFImage::MakeAnimationBuffer()
+{
+    auto buffer = std::make_shared<TBitmap>();
+    buffer->SetPalette(Palette());
+    buffer->SetPixelWidth(Header.Width);
+    buffer->SetPixelHeight(Header.Height);
+    // A change of the buffer is a change of the picture: views showing it
+    // repaint from it.
+    buffer->OnChange = [this](TObject&) { NotifyChanged(); };
+    return buffer;
+}
+
+void TGIFImage::DropAnimationBuffer()
+{
+    if (!FAnimationBuffer)
+        return;
+    FAnimationBuffer->OnChange = nullptr;
+    FAnimationBuffer.reset();
+}
+
+TBitmap* TGIFImage::BufferAsBitmap()
+{
+    if (Images.Empty())
+        return nullptr;
+    if (FAnimationBuffer)
+        return FAnimationBuffer.get();
+    TGIFSubImage& first = Images.First();
+    std::shared_ptr<TBitmap> buffer;
+    if (first.Width == Header.Width && first.Height == Header.Height) {
+        buffer = std::make_shared<TBitmap>();
+        buffer->CopyFrom(&first.FrameBitmap());
+        buffer->OnChange = [this](TObject&) { NotifyChanged(); };
+    } else {
+        // Frame 1 at its place, opaque; the rest keeps a new bitmap's white.
+        buffer = MakeAnimationBuffer();
+        first.DrawFrame(buffer->Surface(), Bounds(0, 0, Header.Width, Header.Height), false, false);
+    }
+    FAnimationBuffer = buffer;
+    return buffer.get();
+}
+
+// ---------------------------------------------------------------- painters
+
+TGIFPainter* TGIFImage::StartPainter(TCanvas& canvas, TGIFDrawOptions options, const TRect& rect,
+                                     std::shared_ptr<TBitmap> target)
+{
+    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
+    FDrawPainter = nullptr;
+    if (Images.Empty() || rect.Left >= rect.Right || rect.Top >= rect.Bottom)
+        return nullptr;
+    ReapPainters();
+    if (Images.Count() == 1)
+        options &= static_cast<TGIFDrawOptions>(~(gdThreaded | gdAnimate));
+    FPainters.push_back(std::make_unique<TGIFPainter>(*this, canvas, rect, options, std::move(target)));
+    TGIFPainter* painter = FPainters.back().get();
+    FDrawPainter = painter;
+    if ((options & gdThreaded) != 0)
+        return painter;
+    // Without a thread the whole animation runs here; the painter goes at
+    // the end of the call, and its failure with it.
+    painter->Execute();
+    if (FDrawPainter == painter)
+        FDrawPainter = nullptr;
+    const std::exception_ptr failure = painter->Failure();
+    std::erase_if(FPainters, [painter](const auto& p) { return p.get() == painter; });
+    if (failure)
+        std::rethrow_exception(failure);
+    return nullptr;
+}
+
+void TGIFImage::PainterFinished(TGIFPainter& painter)
+{
+    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
+    if (FDrawPainter == &painter)
+        FDrawPainter = nullptr;
+}
+
+size_t TGIFImage::PainterCount() const
+{
+    return static_cast<size_t>(
+        std::count_if(FPainters.begin(), FPainters.end(), [](const auto& p) { return !p->Ended(); }));
+}
+
+void TGIFImage::WaitOnPainters(const std::function<bool()>& done)
+{
+    TUiHandOver& queue = UiHandOver();
+    while (!done()) {
+        queue.Drain();
+        if (done())
+            return;
+        queue.WaitForWork(IdleWait);
+    }
+}
+
+void TGIFImage::ReapPainters()
+{
+    std::erase_if(FPainters, [](const std::unique_ptr<TGIFPainter>& p) {
+        if (!p->Threaded() || !p->Ended())
+            return false;
+        p->Join();
+        return true;
+    });
+}
+
+void TGIFImage::StopAnimation()
+{
+    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
+    if (TGIFPainter* painter = FDrawPainter) {
+        painter->Stop();
+        if (painter->Threaded())
+            WaitOnPainters([painter] { return painter->Ended(); });
+    }
+    ReapPainters();
+    DropAnimationBuffer();
+}
+
+void TGIFImage::StopAllPainters()
+{
+    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
+    // Every painter is told to stop and every thread is waited for: none is
+    // ever ended by force, so no lock stays held and no bitmap half-drawn.
+    for (const auto& painter : FPainters)
+        painter->Stop();
+    WaitOnPainters([this] {
+        return std::all_of(FPainters.begin(), FPainters.end(),
+                           [](const auto& p) { return !p->Threaded() || p->Ended(); });
+    });
+    ReapPainters();
+    DropAnimationBuffer();
+}
+
+}  // namespace tremalu

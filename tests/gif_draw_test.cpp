@@ -1,0 +1,252 @@
+// Drawing GIF pictures: what a picture drawn on a white bitmap gives (as the
+// composition and the batch tool draw it), frame placement, transparency,
+// the animation buffer, the palette and the dithered rendering.
+#include "core/errors.h"
+#include "core/streams.h"
+#include "draw_on_white.h"
+#include "formats/gif/gif_dither.h"
+#include "formats/gif/gif_image.h"
+#include "gif_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace tremalu;
+using testing_support::GifWriter;
+
+namespace {
+
+constexpr uint32_t White = 0xFFFFFF, Red = 0xFF0000, Green = 0x00FF00, Blue = 0x0000FF;
+const std::vector<uint32_t> Colors4 = {0x000000, Red, Green, Blue};
+
+std::unique_ptr<TGIFImage> ReadGif(const std::vector<uint8_t>& bytes)
+{
+    auto image = std::make_unique<TGIFImage>();
+    TReadOnlyMemoryStream stream(bytes.data(), bytes.size());
+    image->ReadFromStream(stream);
+    return image;
+}
+
+uint32_t At(const TBitmap& bitmap, int32_t x, int32_t y) { return bitmap.PeekPixels()->PixelAt(x, y); }
+
+// Every pixel that is not white, as (x, y, colour).
+std::vector<std::tuple<int, int, uint32_t>> Marks(const TBitmap& bitmap)
+{
+    std::vector<std::tuple<int, int, uint32_t>> marks;
+    for (int32_t y = 0; y < bitmap.PixelHeight(); ++y)
+        for (int32_t x = 0; x < bitmap.PixelWidth(); ++x)
+            if (At(bitmap, x, y) != White)
+                marks.emplace_back(x, y, At(bitmap, x, y));
+    return marks;
+}
+
+using Marked = std::vector<std::tuple<int, int, uint32_t>>;
+
+struct DrawCase {
+    const char* Name;
+    std::vector<uint8_t> Gif;
+    TGIFDrawOptions Options;
+    TRect Into;  // drawn stretched into this rectangle of a white 6 x 4 bitmap
+    Marked Expected;
+};
+
+class GifOnWhite : public ::testing::TestWithParam<DrawCase> {};
+
+TEST_P(GifOnWhite, ChangesOnlyWhatTheFrameCovers)
+{
+    const DrawCase& c = GetParam();
+    std::unique_ptr<TGIFImage> gif = ReadGif(c.Gif);
+    gif->DrawOptions = c.Options;
+    TBitmap white;
+    white.SetPixelWidth(6);
+    white.SetPixelHeight(4);
+    white.Surface().DrawStretched(c.Into, gif.get());
+    EXPECT_EQ(Marks(white), c.Expected);
+}
+
+const std::vector<uint8_t> Corner = GifWriter().Header(4, 2, Colors4).Image(1, 1, 2, 1, {1, 2}).Bytes();
+const std::vector<uint8_t> Holed = GifWriter().Header(3, 1, Colors4).GraphicControl(0, 0, 0).Image(0, 0, 3, 1, {1, 0, 3}).Bytes();
+
+INSTANTIATE_TEST_SUITE_P(
+    Gif, GifOnWhite,
+    ::testing::Values(
+        DrawCase{"FrameAtItsOffset", Corner, DefaultDrawOptions, Rect(0, 0, 4, 2), {{1, 1, Red}, {2, 1, Green}}},
+        // Screen 4 x 2 into 6 x 4: the frame's edges are scaled and rounded.
+        DrawCase{"FrameScaledWithTheScreen", Corner, DefaultDrawOptions, Rect(0, 0, 6, 4),
+                 {{2, 2, Red}, {3, 2, Red}, {4, 2, Green}, {2, 3, Red}, {3, 3, Red}, {4, 3, Green}}},
+        DrawCase{"FrameBeyondTheSurfaceIsClipped", Corner, DefaultDrawOptions, Rect(4, 2, 8, 4), {{5, 3, Red}}},
+        DrawCase{"TiledAtNaturalSize", Corner, DefaultDrawOptions | gdTile, Rect(0, 0, 6, 4),
+                 {{1, 1, Red}, {2, 1, Green}, {5, 1, Red}, {1, 3, Red}, {2, 3, Green}, {5, 3, Red}}},
+        DrawCase{"TransparentPixelsLeaveTheWhite", Holed, DefaultDrawOptions, Rect(1, 1, 4, 2), {{1, 1, Red}, {3, 1, Blue}}},
+        DrawCase{"TransparentAndStretched", Holed, DefaultDrawOptions, Rect(0, 0, 6, 1), {{0, 0, Red}, {1, 0, Red}, {4, 0, Blue}, {5, 0, Blue}}},
+        DrawCase{"OpaqueWithoutTheOption", Holed, DefaultDrawOptions & ~gdTransparent, Rect(0, 0, 3, 1),
+                 {{0, 0, Red}, {1, 0, 0x000000}, {2, 0, Blue}}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(GifDraw, CompositionSeesOneFrameOverWhite)
+{
+    // 100 x 50 screen, 20 x 10 frame at (10, 10).
+    std::unique_ptr<TGIFImage> gif =
+        ReadGif(GifWriter().Header(100, 50, Colors4).Image(10, 10, 20, 10, std::vector<uint8_t>(200, 3)).Bytes());
+    const std::unique_ptr<TBitmap> drawn = DrawOnWhite(gif.get(), 100, 50);
+    const Marked marks = Marks(*drawn);
+    ASSERT_EQ(marks.size(), 200u);
+    EXPECT_EQ(marks.front(), std::make_tuple(10, 10, Blue));
+    EXPECT_EQ(marks.back(), std::make_tuple(29, 19, Blue));
+}
+
+TEST(GifDraw, AsBitmapTransparentPixelsShowTheirTableColour)
+{
+    std::unique_ptr<TGIFImage> gif = ReadGif(Holed);
+    TBitmap bitmap;
+    bitmap.CopyFrom(gif.get());
+    ASSERT_EQ(bitmap.PixelWidth(), 3);
+    EXPECT_EQ(At(bitmap, 0, 0), Red);
+    EXPECT_EQ(At(bitmap, 1, 0), 0x000000u);
+    EXPECT_EQ(At(bitmap, 2, 0), Blue);
+}
+
+TEST(GifDraw, BufferOfASmallFrameIsWhiteAround)
+{
+    std::unique_ptr<TGIFImage> gif = ReadGif(Corner);
+    TBitmap* buffer = gif->BufferAsBitmap();
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(Marks(*buffer), (Marked{{1, 1, Red}, {2, 1, Green}}));
+}
+
+TEST(GifDraw, WithoutAnyColourTableTheFirstDrawFails)
+{
+    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(2, 1).Image(0, 0, 2, 1, {0, 1}).Bytes());
+    try {
+        DrawOnWhite(gif.get(), 2, 1);
+        FAIL();
+    } catch (const GIFException& e) {
+        EXPECT_EQ(e.message(), "No global or local color table defined");
+    }
+}
+
+TEST(GifDraw, LocalTableServesWithoutGlobalOne)
+{
+    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(2, 1).Image(0, 0, 2, 1, {0, 1}, {Green, Blue}).Bytes());
+    EXPECT_EQ(Marks(*DrawOnWhite(gif.get(), 2, 1)), (Marked{{0, 0, Green}, {1, 0, Blue}}));
+}
+
+struct MemoryCase {
+    const char* Name;
+    std::vector<uint8_t> Gif;
+    const char* Message;
+};
+
+class GifTooLarge : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(GifTooLarge, RefusedWhenDrawn)
+{
+    std::unique_ptr<TGIFImage> gif = ReadGif(GetParam().Gif);
+    TBitmap small;
+    small.SetPixelWidth(8);
+    small.SetPixelHeight(8);
+    try {
+        small.Surface().DrawAt(0, 0, gif.get());
+        FAIL();
+    } catch (const EOutOfMemory& e) {
+        EXPECT_EQ(e.message(), GetParam().Message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gif, GifTooLarge,
+    ::testing::Values(
+        // Two frames: the animation buffer has the screen's size.
+        MemoryCase{"AnimationBufferOfAHugeScreen",
+                   GifWriter().Header(65535, 65535, Colors4).Image(0, 0, 1, 1, {1}).Image(0, 0, 1, 1, {2}).Bytes(),
+                   "Mémoire insuffisante"},
+        // A frame of width 0 takes the screen's size.
+        MemoryCase{"FrameOfAHugeScreen",
+                   GifWriter().Header(65535, 65535, Colors4).ImageData(0, 0, 0, 0, testing_support::PlainLzw({1})).Bytes(),
+                   "Failed to allocate memory for GIF DIB"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(GifDraw, HugeScreenIsRefusedByTheComposition)
+{
+    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(65535, 65535, Colors4).Image(0, 0, 1, 1, {1}).Bytes());
+    try {
+        DrawOnWhite(gif.get(), gif->PixelWidth(), gif->PixelHeight());
+        FAIL();
+    } catch (const EOutOfMemory& e) {
+        EXPECT_EQ(e.message(), "Mémoire insuffisante");
+    }
+}
+
+// ---------------------------------------------------------------- several frames
+
+TEST(GifDraw, AnimatedPictureIsDrawnFromItsBufferAsItStands)
+{
+    // One image and a comment after it: two frames, so the animation path.
+    // Drawn first onto red (a preview), then onto white (the composition):
+    // the white one gets the buffer, opaque, red where the frame is
+    // transparent.
+    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(2, 1, Colors4).GraphicControl(0, 0, 0).Image(0, 0, 2, 1, {0, 3}).Comment("fin").Bytes());
+    ASSERT_EQ(gif->Images.Count(), 2u);
+    TBitmap red;
+    red.SetPixelWidth(2);
+    red.SetPixelHeight(1);
+    red.Surface().Brush().SetColor(clRed);
+    red.Surface().FillRectangle(Rect(0, 0, 2, 1));
+    red.Surface().DrawAt(0, 0, gif.get());
+    EXPECT_EQ(At(red, 0, 0), Red);
+    EXPECT_EQ(At(red, 1, 0), Blue);
+    const std::unique_ptr<TBitmap> composed = DrawOnWhite(gif.get(), 2, 1);
+    EXPECT_EQ(Marks(*composed), (Marked{{0, 0, Red}, {1, 0, Blue}}));
+    EXPECT_EQ(Marks(*DrawOnWhite(gif.get(), 2, 1)), Marks(*composed)) << "nothing painted in between";
+}
+
+// ---------------------------------------------------------------- dithering
+
+TEST(GifDither, CubeLevelsAndIndices)
+{
+    EXPECT_EQ(CubeLevel(0), 0);
+    EXPECT_EQ(CubeLevel(47), 0);
+    EXPECT_EQ(CubeLevel(48), 1);
+    EXPECT_EQ(CubeLevel(255), 5);
+    EXPECT_EQ(CubeIndex(255, 0, 51), 5 * 36 + 1);
+    const TRGBQuad entry = ColorCubeTable()[5 * 36 + 1];
+    EXPECT_EQ(entry, (TRGBQuad{51, 0, 255, 0}));
+}
+
+TEST(GifDither, ErrorDiffusionKeepsTheAverage)
+{
+    // A flat colour between two levels comes out as a mix of both whose mean
+    // is the colour.
+    const int32_t width = 32;
+    TFloydSteinbergDitherer ditherer(width);
+    const std::vector<TGIFColor> row(width, TGIFColor{100, 100, 100});
+    const std::vector<bool> skip(width, false);
+    double sum = 0;
+    std::set<int> levels;
+    for (int y = 0; y < 32; ++y) {
+        std::vector<uint8_t> out(width);
+        ditherer.DitherRow(row.data(), skip, out.data());
+        for (uint8_t index : out) {
+            levels.insert(index / 36);
+            sum += 51.0 * (index / 36);
+        }
+    }
+    EXPECT_EQ(levels, (std::set<int>{1, 2}));
+    EXPECT_NEAR(sum / (32 * width), 100.0, 2.0);
+}
+
+TEST(GifDither, DitheredFrameUsesTheCubeAndKeepsItsMask)
+{
+    std::unique_ptr<TGIFImage> gif = ReadGif(Holed);
+    gif->DrawOptions = DefaultDrawOptions & ~gdAutoDither;  // dither whatever the display
+    ASSERT_TRUE(gif->NeedsDither());
+    TBitmap& frame = gif->Images[0].FrameBitmap();
+    EXPECT_EQ(frame.PeekPixels()->ColorTable()[215], (TRGBQuad{255, 255, 255, 0}));
+    EXPECT_EQ(frame.PeekPixels()->ScanLine(0)[0], CubeIndex(255, 0, 0));
+    EXPECT_EQ(frame.PeekPixels()->ScanLine(0)[2], CubeIndex(0, 0, 255));
+    EXPECT_EQ(Marks(*DrawOnWhite(gif.get(), 3, 1)), (Marked{{0, 0, Red}, {2, 0, Blue}}));
+    EXPECT_EQ(gif->Palette(), ColorCubePalette());
+}
+
+}  // namespace

@@ -1,5 +1,7 @@
 #include "toolkit.h"
 
+#include "core/ui_handover.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QStyleFactory>
@@ -19,10 +21,18 @@ TToolkit::TToolkit(const std::string& programPath) : ProgramPath(programPath)
         QApplication::setStyle(fusion);
     Translator = std::make_unique<QTranslator>();
     InstallToolkitTranslations(*Translator, QLocale::system());
+    // Animation painters hand their paint steps to this thread; a step
+    // handed over wakes the event loop, which runs it.
+    UiHandOver().BindToCurrentThread();
+    QApplication* application = Application.get();
+    UiHandOver().SetWaker([application] {
+        QMetaObject::invokeMethod(application, [] { UiHandOver().Drain(); }, Qt::QueuedConnection);
+    });
 }
 
 TToolkit::~TToolkit()
 {
+    UiHandOver().SetWaker(nullptr);
     QCoreApplication::removeTranslator(Translator.get());
     Translator.reset();
     Application.reset();

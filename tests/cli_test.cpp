@@ -1,8 +1,10 @@
 #include "bmp_builder.h"
 #include "cli_commands.h"
+#include "gif_builder.h"
 #include "jpeg_fixtures.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "core/streams.h"
+#include "raster/bitmap.h"
 #include "temp_dir.h"
 #include "test_kinds.h"
 #include "core/format_registry.h"
@@ -325,4 +327,53 @@ TEST(CliJpeg, ComposeThatFailsWhileDecodingLeavesNoFile)
     EXPECT_EQ(r.Err.rfind("Erreur JPEG #", 0), 0u) << r.Err;
     EXPECT_EQ(ReadBytes(dir.File("a.jpg")), (std::vector<unsigned char>{'o', 'l', 'd'}));
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.jpg", "damaged.jpg", "good.jpg"}));
+}
+
+namespace {
+
+using testing_support::GifWriter;
+
+// Two frames of 1 x 1 at (1, 0) of a 2 x 1 screen, looping without end with
+// long delays: red, then blue.
+std::vector<uint8_t> EndlessGif()
+{
+    GifWriter w;
+    w.Header(2, 1, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF}).Loop(0);
+    w.GraphicControl(1, 60000).Image(1, 0, 1, 1, {1}).GraphicControl(1, 60000).Image(1, 0, 1, 1, {3});
+    return w.Trailer().Bytes();
+}
+
+}  // namespace
+
+TEST(CliGif, InfoGivesTheScreenThenFramesAndLoops)
+{
+    TempDir dir;
+    WriteBytes(dir.File("a.gif"), EndlessGif());
+    const CliRun r = RunTool({"info", dir.File("a.gif")});
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Out, "TGIFImage 2 1\nVues : 2\nBoucles : 0 (sans fin)\n");
+}
+
+TEST(CliGif, RenderOfAnEndlessAnimationDrawsItsFirstFrameAndEnds)
+{
+    TempDir dir;
+    WriteBytes(dir.File("a.gif"), EndlessGif());
+    ASSERT_EQ(RunTool({"render", dir.File("a.gif"), dir.File("out.bmp")}).Code, 0);
+    TPicture drawn;
+    drawn.ReadFromFile(dir.File("out.bmp"));
+    const TPixelBuffer* pixels = dynamic_cast<TBitmap&>(*drawn.Graphic()).PeekPixels();
+    EXPECT_EQ(pixels->PixelAt(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(pixels->PixelAt(1, 0), 0xFF0000u);
+}
+
+TEST(CliGif, DamagedFileWritesNothing)
+{
+    TempDir dir;
+    std::vector<uint8_t> bytes = EndlessGif();
+    bytes.resize(20);
+    WriteBytes(dir.File("a.gif"), bytes);
+    const CliRun r = RunTool({"render", dir.File("a.gif"), dir.File("out.bmp")});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, "Premature end of data.\n");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.gif"});
 }

@@ -4,6 +4,7 @@
 // window.
 #include "raster/bitmap.h"
 #include "file_dialog_driver.h"
+#include "gif_builder.h"
 #include "gui_helpers.h"
 #include "image_view_widget.h"
 #include "formats/jpeg/jpeg_image.h"
@@ -23,6 +24,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 using namespace tremalu;
 using testing_support::Pick;
@@ -382,3 +384,35 @@ TEST_F(PreviewPane, DisabledButtonOpensNothing)
 }
 
 }  // namespace
+
+TEST_F(PreviewPane, AnimatedGifAnimatesOverTheBoxColourUntilAnotherFileIsPicked)
+{
+    // 100 x 50, two frames looping without end: red, then blue, both with
+    // a transparent pixel at (0, 0).
+    testing_support::GifWriter gif;
+    gif.Header(100, 50, {0x000000, 0xFF0000, 0x0000FF}).Loop(0);
+    std::vector<uint8_t> red(5000, 1), blue(5000, 2);
+    red[0] = blue[0] = 0;
+    gif.GraphicControl(1, 1, 0).Image(0, 0, 100, 50, red).GraphicControl(1, 1, 0).Image(0, 0, 100, 50, blue);
+    testing_support::WriteBytes(Dir.File("anime.gif"), gif.Trailer().Bytes());
+
+    std::set<QRgb> seen;
+    QRgb corner = 0;
+    Driver.Drive = [&](QFileDialog& d) {
+        ASSERT_TRUE(Pick(d, QStringLiteral("anime.gif")));
+        // At its own size, centred: (26, 45) to (126, 95).
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            seen.insert(Painted().pixel(60, 70));
+            return seen.size() >= 2;
+        }));
+        corner = Painted().pixel(26, 45);
+        ASSERT_TRUE(Pick(d, QStringLiteral("petit.bmp")));
+        PressCancel(d);
+    };
+    Dialog.Run();
+    EXPECT_EQ(seen, (std::set<QRgb>{0xFFFF0000, 0xFF0000FF}));
+    EXPECT_EQ(corner, Background()) << "frame 1 is drawn over what the box shows";
+    EXPECT_EQ(Label(), " (100x50)");
+    EXPECT_STREQ(Dialog.PreviewPicture().Graphic()->ClassName(), "TBitmap");
+    QTest::qWait(50);  // a painter still running would paint into freed memory now
+}

@@ -1,5 +1,6 @@
 #include "raster/bitmap.h"
 #include "core/format_registry.h"
+#include "formats/gif/gif_image.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "core/ole_graphic.h"
 #include "test_kinds.h"
@@ -109,10 +110,12 @@ TEST(FormatRegistry, ProgramRegistryHoldsItsModulesInStartUpOrder)
     std::vector<std::string> extensions;
     for (const TFileFormat& f : FormatRegistry().Entries())
         extensions.push_back(f.Extension);
-    EXPECT_EQ(extensions, (std::vector<std::string>{"bmp", "jpeg", "jpg", ""}));
+    EXPECT_EQ(extensions, (std::vector<std::string>{"bmp", "jpeg", "jpg", "gif", ""}));
     EXPECT_EQ(FormatRegistry().FindByExtension("JPG"), &TJPEGImage::StaticClass());
+    EXPECT_EQ(FormatRegistry().FindByExtension("GIF"), &TGIFImage::StaticClass());
     EXPECT_EQ(PictureFilter(TGraphic::StaticClass()),
-              "Tout (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|"
+              "Tout (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|"
+              "GIF Image (*.gif)|*.gif|"
               "Fichier image JPEG (*.jpg)|*.jpg|"
               "Fichier image JPEG (*.jpeg)|*.jpeg|"
               "Bitmaps (*.bmp)|*.bmp");

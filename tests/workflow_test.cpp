@@ -3,6 +3,7 @@
 // the modal result window answered by a recorder.
 #include "application.h"
 #include "raster/bitmap.h"
+#include "gif_builder.h"
 #include "gui_helpers.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "recording_presenter.h"
@@ -15,7 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <QTimer>
+
 #include <filesystem>
+#include <set>
 
 using namespace tremalu;
 using testing_support::ClickAt;
@@ -398,4 +403,64 @@ TEST_F(Saving, TheSaveDialogOffersJpegThenBitmap)
     EXPECT_EQ(Result->SP.DefaultExt, "jpg");
     EXPECT_TRUE(Result->SP.Options.count(TOpenOption::ofOverwritePrompt));
     EXPECT_TRUE(Result->SP.Options.count(TOpenOption::ofNoReadOnlyReturn));
+}
+
+// ---------------------------------------------------------------- animated GIF pictures
+
+namespace {
+
+// 40 x 30, two frames looping without end: red, then blue.
+std::string AnimatedGif(const TempDir& dir)
+{
+    testing_support::GifWriter gif;
+    gif.Header(40, 30, {0x000000, 0xFF0000, 0x0000FF}).Loop(0);
+    gif.GraphicControl(1, 1).Image(0, 0, 40, 30, std::vector<uint8_t>(1200, 1));
+    gif.GraphicControl(1, 1).Image(0, 0, 40, 30, std::vector<uint8_t>(1200, 2));
+    WriteBytes(dir.File("anime.gif"), gif.Trailer().Bytes());
+    return dir.File("anime.gif");
+}
+
+// Waits until the view has shown both frames.
+bool Animates(QWidget& view)
+{
+    std::set<QRgb> seen;
+    return QTest::qWaitFor([&] {
+        seen.insert(testing_support::Snapshot(view).pixel(view.width() / 2, view.height() / 2));
+        return seen.count(0xFFFF0000) == 1 && seen.count(0xFF0000FF) == 1;
+    });
+}
+
+}  // namespace
+
+TEST_F(Workflow, AnimatedGifAnimatesInItsPreviewUntilReplaced)
+{
+    LoadLeft(AnimatedGif(Dir));
+    EXPECT_EQ(Depart->TG->CaptionText(), "40 x 30 pixels.");
+    ASSERT_TRUE(Animates(*Depart->IG));
+    LoadLeft(BitmapFile("g.bmp", 40, 30, 200));
+    EXPECT_STREQ(Depart->IG->Picture().Graphic()->ClassName(), "TBitmap");
+    QTest::qWait(50);  // a painter still running would paint into freed memory now
+    EXPECT_EQ(testing_support::Snapshot(*Depart->IG).pixel(0, 0) & 0xFF, 200u);
+}
+
+TEST_F(Workflow, AnimatedGifComposesFromWhatItsPreviewShows)
+{
+    LoadLeft(AnimatedGif(Dir));
+    LoadRight(AnimatedGif(Dir));
+    ASSERT_TRUE(Animates(*Depart->IG));
+    Compose();
+    EXPECT_EQ(Texts(), "");
+    const auto* result = static_cast<const TBitmap*>(Result->IR->Picture().Graphic());
+    // Red from the left frame shown (red or blue), green and blue from the
+    // right one.
+    const uint32_t p = result->PeekPixels()->PixelAt(20, 15);
+    EXPECT_TRUE((p & 0xFFFF00) == 0xFF0000 || (p & 0xFFFF00) == 0) << std::hex << p;
+}
+
+TEST_F(Workflow, ClosingTheProgramWithAnAnimationRunningEndsCleanly)
+{
+    LoadLeft(AnimatedGif(Dir));
+    ASSERT_TRUE(Animates(*Depart->IG));
+    QTimer::singleShot(0, Depart, [] { Depart->close(); });
+    EXPECT_EQ(Application.Run(), 0);
 }

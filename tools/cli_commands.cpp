@@ -8,6 +8,7 @@
 #include "draw_on_white.h"
 #include "core/errors.h"
 #include "core/graphic.h"
+#include "formats/gif/gif_image.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "save_rules.h"
 #include "side_picture.h"
@@ -23,7 +24,7 @@ namespace {
 
 constexpr const char* Usage =
     "Usage :\n"
-    "  tremalu-cli info FICHIER             type et taille de l'image\n"
+    "  tremalu-cli info FICHIER             type et taille de l'image (d'une GIF : son écran logique)\n"
     "  tremalu-cli render FICHIER SORTIE    l'image dessinée sur fond blanc, enregistrée en .bmp ou .jpg\n"
     "  tremalu-cli resave FICHIER SORTIE    l'image réécrite dans son propre format\n"
     "  tremalu-cli compose [OPTIONS] GAUCHE DROITE SORTIE\n"
@@ -73,6 +74,17 @@ const char* PixelFormatName(TPixelFormat format)
     }
 }
 
+// The loop count of the first loop extension: how many times the animation
+// is played ("sans fin" for 0), or "aucune" without one.
+std::string LoopCountText(const TGIFImage& gif)
+{
+    for (const auto& frame : gif.Images)
+        for (const auto& extension : frame->Extensions)
+            if (const auto* loop = dynamic_cast<const TGIFAppExtNSLoop*>(extension.get()))
+                return loop->Loops == 0 ? "0 (sans fin)" : std::to_string(loop->Loops);
+    return "aucune";
+}
+
 int Info(const std::vector<std::string>& args, std::ostream& out)
 {
     TPicture picture;
@@ -85,6 +97,8 @@ int Info(const std::vector<std::string>& args, std::ostream& out)
     if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(graphic))
         out << "JPEG " << (jpeg->WriteProgressive() ? "progressif" : "séquentiel") << ", "
             << jpeg->Data().Encoded->ByteCount() << " octets\n";
+    if (const auto* gif = dynamic_cast<const TGIFImage*>(graphic))
+        out << "Vues : " << gif->Images.Count() << '\n' << "Boucles : " << LoopCountText(*gif) << '\n';
     return 0;
 }
 

@@ -26,6 +26,20 @@ TPreviewPaintBox::TPreviewPaintBox(const TPicture& picture, QWidget* parent) : Q
 {
 }
 
+QImage TPreviewPaintBox::DrawPicture() const
+{
+    if (width() <= 0 || height() <= 0)
+        return {};
+    const TRect box = Bounds(0, 0, width(), height());
+    const TPreviewPlacement place = PlacePreview(FPicture.PixelWidth(), FPicture.PixelHeight(), box);
+    TDeviceImage pixels(width(), height(), ColorOf(palette().color(QPalette::Window)));
+    if (place.How == TPreviewPlacement::Kind::AtOwnSize)
+        pixels.Canvas().DrawAt(place.At.X, place.At.Y, FPicture.Graphic());
+    else if (place.How == TPreviewPlacement::Kind::Stretched)
+        pixels.Canvas().DrawStretched(place.Into, FPicture.Graphic());
+    return pixels.PrepareForQt().copy();
+}
+
 QImage TPreviewPaintBox::Render() const
 {
     if (width() <= 0 || height() <= 0)
@@ -35,12 +49,7 @@ QImage TPreviewPaintBox::Render() const
     const TPreviewPlacement place = PlacePreview(FPicture.PixelWidth(), FPicture.PixelHeight(), box);
     QImage image;
     try {
-        TDeviceImage pixels(width(), height(), ColorOf(behind));
-        if (place.How == TPreviewPlacement::Kind::AtOwnSize)
-            pixels.Canvas().DrawAt(place.At.X, place.At.Y, FPicture.Graphic());
-        else if (place.How == TPreviewPlacement::Kind::Stretched)
-            pixels.Canvas().DrawStretched(place.Into, FPicture.Graphic());
-        image = pixels.PrepareForQt().copy();
+        image = DrawPicture();
     } catch (const Exception&) {
         // Nothing in the preview reports a failure: a picture that cannot be
         // drawn shows as no picture at all.

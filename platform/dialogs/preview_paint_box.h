@@ -24,8 +24,14 @@ public:
     // Runs on a double-click, inside the failure guard.
     TClickHandler OnDoubleClick;
 
-    // What the box shows, at its own size.
+    // What the box shows, at its own size; a picture that fails to draw
+    // shows as none.
     QImage Render() const;
+    // The picture drawn as the box draws it, onto the box's colour; raises
+    // what drawing raises. Kinds that decode at their first draw decode
+    // here, and an animated picture starts its animation over the box's
+    // colour, where the box shows it.
+    QImage DrawPicture() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

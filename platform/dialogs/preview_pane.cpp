@@ -1,7 +1,6 @@
 #include "dialogs/preview_pane.h"
 
 #include "dialog_rules/chosen_name.h"
-#include "device_image.h"
 #include "core/errors.h"
 #include "core/graphic.h"
 #include "label.h"
@@ -59,9 +58,11 @@ TPicturePreviewPane::TPicturePreviewPane(TPicture& preview, QWidget* parent) : T
     FButton->setToolTip(QString::fromUtf8(PreviewCaption));
     FButton->setEnabled(false);
     FButton->OnClick = [this](QObject&) { ShowFullSize(); };
+    // Every change of the picture shows: an animated GIF's frames, too.
+    FPreview.OnChange = [this](TObject&) { FPaintBox->update(); };
 }
 
-TPicturePreviewPane::~TPicturePreviewPane() = default;
+TPicturePreviewPane::~TPicturePreviewPane() { FPreview.OnChange = nullptr; }
 
 void TPicturePreviewPane::DialogOpened()
 {
@@ -84,13 +85,12 @@ void TPicturePreviewPane::ShowSelection(const QString& path)
     } else {
         try {
             FPreview.ReadFromFile(name);
-            // Kinds that decode only when first drawn (JPEG) decode here, so
-            // that a damaged file fails now rather than at painting; the
-            // decoded pixels are kept for the paint box.
-            if (FPreview.PixelWidth() > 0 && FPreview.PixelHeight() > 0) {
-                TDeviceImage probe(1, 1, clBlack);
-                probe.Canvas().DrawAt(0, 0, FPreview.Graphic());
-            }
+            // Drawn once now as the box draws it: kinds that decode only when
+            // first drawn (JPEG) fail now rather than at painting and keep
+            // their pixels for the box, and an animated GIF starts over the
+            // box's colour.
+            if (FPreview.PixelWidth() > 0 && FPreview.PixelHeight() > 0)
+                FPaintBox->DrawPicture();
             FLabel->SetCaption(PreviewSizeLabel(FPreview.PixelWidth(), FPreview.PixelHeight()));
             FButton->setEnabled(true);
         } catch (const Exception&) {

@@ -2,8 +2,11 @@
 // the readers accept, made by the tests' own writers and, for JPEG, by our
 // own encoder (and by the codec driven directly for the kinds of file the
 // program never writes).
-//   make_fuzz_seeds DIRECTORY     writes DIRECTORY/bmp/..., DIRECTORY/jpeg/... and DIRECTORY/mpo/...
+//   make_fuzz_seeds DIRECTORY     writes DIRECTORY/bmp/..., jpeg/..., mpo/... and the GIF targets' folders
 #include "bmp_builder.h"
+#include "core/streams.h"
+#include "formats/gif/gif_image.h"
+#include "gif_builder.h"
 #include "jpeg_fixtures.h"
 #include "mpo_builder.h"
 
@@ -206,6 +209,73 @@ void MpoSeeds(const std::filesystem::path& dir)
     Save(dir / "parallax_only.jpg", WithSegment(a, 0xE1, FujifilmExif(12, 5)));
 }
 
+// GIF files of every kind the reader meets, the same seeds for the three GIF
+// targets.
+void GifSeeds(const std::vector<std::filesystem::path>& dirs)
+{
+    using testing_support::GifWriter;
+    using testing_support::LzwCodes;
+    const std::vector<uint32_t> colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x808080};
+    std::vector<uint8_t> pattern(48);
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<uint8_t>((i * 7 + i / 8) % 6);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> seeds;
+
+    seeds.emplace_back("one_frame.gif", GifWriter().Header(8, 6, colors).Image(0, 0, 8, 6, pattern).Trailer().Bytes());
+    seeds.emplace_back("transparent_interlaced.gif",
+                       GifWriter().Header(8, 6, colors).GraphicControl(0, 0, 2).Image(0, 0, 8, 6, pattern, {}, true).Bytes());
+    GifWriter animated;
+    animated.Header(8, 6, colors, 5).Loop(0);
+    for (uint8_t disposal = 0; disposal < 4; ++disposal)
+        animated.GraphicControl(disposal, static_cast<uint16_t>(disposal * 3), disposal % 2 == 0 ? 1 : -1)
+            .Image(disposal, 1, 5, 4, std::vector<uint8_t>(pattern.begin(), pattern.begin() + 20));
+    seeds.emplace_back("animated.gif", animated.Trailer().Bytes());
+    seeds.emplace_back("local_tables.gif", GifWriter()
+                                               .Header(6, 4)
+                                               .Loop(2, "ANIMEXTS1.0")
+                                               .Image(0, 0, 3, 2, {0, 1, 2, 3, 0, 1}, {0x102030, 0x405060, 0xA0B0C0})
+                                               .Image(2, 1, 4, 3, std::vector<uint8_t>(12, 1), {0xFF00FF, 0x00FFFF})
+                                               .Trailer()
+                                               .Bytes());
+    seeds.emplace_back("extensions.gif",
+                       GifWriter()
+                           .Header(4, 4, colors)
+                           .Comment("seed")
+                           .Raw({0x21, 0x01, 12, 0, 0, 0, 0, 4, 0, 4, 0, 1, 1, 1, 0, 2, 'h', 'i', 0})
+                           .Raw({0x21, 0xFF, 11, 'X', 'M', 'P', ' ', 'D', 'a', 't', 'a', 'X', 'M', 'P', 2, 7, 7, 0})
+                           .Image(0, 0, 0, 0, std::vector<uint8_t>(16, 4))
+                           .Comment("end")
+                           .Bytes());
+    seeds.emplace_back("beyond_screen.gif",
+                       GifWriter().Header(4, 3, colors).Image(2, 1, 6, 4, std::vector<uint8_t>(24, 3)).Image(5, 5, 1, 1, {1}).Bytes());
+    seeds.emplace_back("clear_codes.gif",
+                       GifWriter()
+                           .Header(4, 2, colors)
+                           .ImageData(0, 0, 4, 2, LzwCodes(3).Codes({1, 8, 8, 2, 10, 11, 8, 3, 12}).End().Data(2))
+                           .Bytes());
+    std::vector<uint8_t> cut = GifWriter().Header(8, 6, colors).Image(0, 0, 8, 6, pattern).Bytes();
+    cut.resize(cut.size() - 12);
+    seeds.emplace_back("truncated.gif", cut);
+    // Real LZW compression (long strings, growing code widths), by our own
+    // encoder: a larger picture read and written again.
+    std::vector<uint8_t> big(40 * 30);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<uint8_t>((i / 7 + (i % 40) / 5) % 6);
+    const std::vector<uint8_t> plain = GifWriter().Header(40, 30, colors).Image(0, 0, 40, 30, big).Bytes();
+    tremalu::TGIFImage gif;
+    tremalu::TReadOnlyMemoryStream in(plain.data(), plain.size());
+    gif.ReadFromStream(in);
+    tremalu::TMemoryStream out;
+    gif.WriteToStream(out);
+    seeds.emplace_back("compressed.gif", std::vector<uint8_t>(out.Memory(), out.Memory() + out.ByteCount()));
+
+    for (const std::filesystem::path& dir : dirs) {
+        std::filesystem::create_directories(dir);
+        for (const auto& [name, bytes] : seeds)
+            Save(dir / name, bytes);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -218,5 +288,6 @@ int main(int argc, char** argv)
     BmpSeeds(root / "bmp");
     JpegSeeds(root / "jpeg");
     MpoSeeds(root / "mpo");
+    GifSeeds({root / "gif", root / "gif_painter", root / "gif_threaded"});
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "formats/gif/gif_extensions.h"
 
 #include "core/errors.h"
+#include "core/little_endian.h"
 #include "core/streams.h"
 #include "formats/gif/gif_sub_image.h"
 
@@ -161,11 +162,12 @@ void TGIFGraphicControlExtension::ReadBody(TStream& stream)
     if (stream.Read(bytes, sizeof bytes) != sizeof bytes)
         Warn(TGIFSeverity::Warning, texts::gif::PrematureEnd);
     // The block size and the terminator are kept, not checked.
-    BlockSize = bytes[0];
-    Packed = bytes[1];
-    Delay = static_cast<uint16_t>(bytes[2] | (bytes[3] << 8));
-    TransparentColorIndex = bytes[4];
-    Terminator = bytes[5];
+    const TLittleEndianReader fields(bytes, sizeof bytes);
+    BlockSize = fields.U8(0);
+    Packed = fields.U8(1);
+    Delay = fields.U16(2);
+    TransparentColorIndex = fields.U8(4);
+    Terminator = fields.U8(5);
 }
 
 void TGIFGraphicControlExtension::WriteBody(TStream& stream) const
@@ -281,7 +283,7 @@ void TGIFAppExtNSLoop::ReadData(TStream& stream)
                 throw GIFException(texts::gif::InvalidData);
             uint8_t count[2];
             ReadGIFBytes(stream, count, sizeof count);
-            Loops = static_cast<uint16_t>(count[0] | (count[1] << 8));
+            Loops = TLittleEndianReader(count, sizeof count).U16(0);
             SkipGIFBytes(stream, length - 3u);
             break;
         }
@@ -290,8 +292,7 @@ void TGIFAppExtNSLoop::ReadData(TStream& stream)
                 throw GIFException(texts::gif::InvalidData);
             uint8_t size[4];
             ReadGIFBytes(stream, size, sizeof size);
-            BufferSize = uint32_t{size[0]} | (uint32_t{size[1]} << 8) | (uint32_t{size[2]} << 16) |
-                         (uint32_t{size[3]} << 24);
+            BufferSize = TLittleEndianReader(size, sizeof size).U32(0);
             SkipGIFBytes(stream, length - 5u);
             break;
         }

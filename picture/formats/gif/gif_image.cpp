@@ -139,11 +139,12 @@ void TGIFImage::CopyFrom(const TPersistent* source)
 void TGIFImage::CopyTo(TPersistent& dest) const
 {
     if (auto* bitmap = dynamic_cast<TBitmap*>(&dest)) {
-        // Making the buffer only fills the picture's cache; what the picture
-        // shows does not change.
-        const TBitmap* buffer = const_cast<TGIFImage*>(this)->BufferAsBitmap();
-        if (buffer != nullptr) {
-            bitmap->CopyFrom(buffer);
+        // The buffer as it stands, or as BufferAsBitmap would make it (this
+        // copy does not keep it).
+        if (FAnimationBuffer) {
+            bitmap->CopyFrom(FAnimationBuffer.get());
+        } else if (const std::unique_ptr<TBitmap> made = MakeFirstFrameBuffer()) {
+            bitmap->CopyFrom(made.get());
         } else {
             const TBitmap empty;
             bitmap->CopyFrom(&empty);

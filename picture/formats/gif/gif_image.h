@@ -94,8 +94,8 @@ public:
 
     // gdDither, and either gdAutoDither clear or a palette display.
     bool NeedsDither() const;
-    // The animation buffer, made from frame 1 when there is none; none for a
-    // picture without frames.
+    // The animation buffer, made from frame 1 when there is none (and kept:
+    // later draws copy it); none for a picture without frames.
     TBitmap* BufferAsBitmap();
     TBitmap* AnimationBuffer() const { return FAnimationBuffer.get(); }
     TGIFPainter* DrawPainter() const { return FDrawPainter; }
@@ -116,7 +116,13 @@ private:
 
     void ReadBlocks(TStream& stream);
     void DropAnimationBuffer();
+    // A bitmap of the logical screen's size with the picture's palette.
+    std::unique_ptr<TBitmap> MakeScreenBitmap() const;
+    // It, relaying its changes as the picture's.
     std::shared_ptr<TBitmap> MakeAnimationBuffer();
+    // What BufferAsBitmap makes: frame 1's bitmap, or frame 1 drawn at its
+    // place on a screen bitmap; none without frames.
+    std::unique_ptr<TBitmap> MakeFirstFrameBuffer() const;
     void DrawBuffer(TCanvas& canvas, const TRect& rect);
     // Makes a painter for the surface; with gdThreaded it is returned not
     // yet started; without, it runs to its end at once and none is

@@ -102,12 +102,18 @@ void TGIFImage::DrawBuffer(TCanvas& canvas, const TRect& rect)
                                  buffer);
 }
 
+std::unique_ptr<TBitmap> TGIFImage::MakeScreenBitmap() const
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPalette(Palette());
+    bitmap->SetPixelWidth(Header.Width);
+    bitmap->SetPixelHeight(Header.Height);
+    return bitmap;
+}
+
 std::shared_ptr<TBitmap> TGIFImage::MakeAnimationBuffer()
 {
-    auto buffer = std::make_shared<TBitmap>();
-    buffer->SetPalette(Palette());
-    buffer->SetPixelWidth(Header.Width);
-    buffer->SetPixelHeight(Header.Height);
+    std::shared_ptr<TBitmap> buffer = MakeScreenBitmap();
     // A change of the buffer is a change of the picture: views showing it
     // repaint from it.
     buffer->OnChange = [this](TObject&) { NotifyChanged(); };
@@ -122,25 +128,32 @@ void TGIFImage::DropAnimationBuffer()
     FAnimationBuffer.reset();
 }
 
-TBitmap* TGIFImage::BufferAsBitmap()
+std::unique_ptr<TBitmap> TGIFImage::MakeFirstFrameBuffer() const
 {
     if (Images.Empty())
         return nullptr;
-    if (FAnimationBuffer)
-        return FAnimationBuffer.get();
     TGIFSubImage& first = Images.First();
-    std::shared_ptr<TBitmap> buffer;
     if (first.Width == Header.Width && first.Height == Header.Height) {
-        buffer = std::make_shared<TBitmap>();
-        buffer->CopyFrom(&first.FrameBitmap());
-        buffer->OnChange = [this](TObject&) { NotifyChanged(); };
-    } else {
-        // Frame 1 at its place, opaque; the rest keeps a new bitmap's white.
-        buffer = MakeAnimationBuffer();
-        first.DrawFrame(buffer->Surface(), Bounds(0, 0, Header.Width, Header.Height), false, false);
+        auto copy = std::make_unique<TBitmap>();
+        copy->CopyFrom(&first.FrameBitmap());
+        return copy;
     }
-    FAnimationBuffer = buffer;
-    return buffer.get();
+    // Frame 1 at its place, opaque; the rest keeps a new bitmap's white.
+    std::unique_ptr<TBitmap> buffer = MakeScreenBitmap();
+    first.DrawFrame(buffer->Surface(), Bounds(0, 0, Header.Width, Header.Height), false, false);
+    return buffer;
+}
+
+TBitmap* TGIFImage::BufferAsBitmap()
+{
+    if (!FAnimationBuffer) {
+        std::shared_ptr<TBitmap> made = MakeFirstFrameBuffer();
+        if (!made)
+            return nullptr;
+        made->OnChange = [this](TObject&) { NotifyChanged(); };
+        FAnimationBuffer = std::move(made);
+    }
+    return FAnimationBuffer.get();
 }
 
 // ---------------------------------------------------------------- painters

@@ -1,6 +1,7 @@
 #include "formats/gif/gif_items.h"
 
 #include "core/errors.h"
+#include "core/little_endian.h"
 #include "core/streams.h"
 #include "formats/gif/gif_image.h"
 
@@ -134,13 +135,15 @@ void TGIFHeader::ReadFromStream(TStream& stream)
             throw GIFException(texts::gif::InvalidSignature);
     }
     // The version (bytes 4 to 6) is not examined.
-    uint8_t screen[7];
-    ReadGIFBytes(stream, screen, sizeof screen);
-    Width = static_cast<uint16_t>(screen[0] | (screen[1] << 8));
-    Height = static_cast<uint16_t>(screen[2] | (screen[3] << 8));
-    Packed = screen[4];
-    BackgroundColorIndex = screen[5];
-    AspectRatio = screen[6];
+    // The logical screen descriptor.
+    uint8_t bytes[7];
+    ReadGIFBytes(stream, bytes, sizeof bytes);
+    const TLittleEndianReader screen(bytes, sizeof bytes);
+    Width = screen.U16(0);
+    Height = screen.U16(2);
+    Packed = screen.U8(4);
+    BackgroundColorIndex = screen.U8(5);
+    AspectRatio = screen.U8(6);
     ColorMap.Clear();
     if ((Packed & 0x80) != 0)
         ColorMap.ReadFromStream(stream, 2 << (Packed & 7));

@@ -1,6 +1,8 @@
 #include "formats/gif/gif_sub_image.h"
 
+#include "core/checked_math.h"
 #include "core/errors.h"
+#include "core/little_endian.h"
 #include "core/streams.h"
 #include "formats/gif/gif_dither.h"
 #include "formats/gif/gif_image.h"
@@ -146,14 +148,15 @@ void TGIFSubImage::ReadFromStream(TStream& stream)
     if (next == TrailerByte || next == 0)
         return;
 
-    uint8_t descriptor[10];
-    ReadGIFBytes(stream, descriptor, sizeof descriptor);
-    Separator = descriptor[0];  // not checked
-    Left = static_cast<uint16_t>(descriptor[1] | (descriptor[2] << 8));
-    Top = static_cast<uint16_t>(descriptor[3] | (descriptor[4] << 8));
-    Width = static_cast<uint16_t>(descriptor[5] | (descriptor[6] << 8));
-    Height = static_cast<uint16_t>(descriptor[7] | (descriptor[8] << 8));
-    Packed = descriptor[9];
+    uint8_t bytes[10];
+    ReadGIFBytes(stream, bytes, sizeof bytes);
+    const TLittleEndianReader descriptor(bytes, sizeof bytes);
+    Separator = descriptor.U8(0);  // not checked
+    Left = descriptor.U16(1);
+    Top = descriptor.U16(3);
+    Width = descriptor.U16(5);
+    Height = descriptor.U16(7);
+    Packed = descriptor.U8(9);
     if (Width == 0 || Height == 0) {
         // The stored left and top stay.
         Width = FImage->Header.Width;
@@ -188,6 +191,10 @@ void TGIFSubImage::WriteToStream(TStream& stream) const
     stream.WriteU8(packed);
     if (ColorMap.Count() > 0)
         ColorMap.WriteToStream(stream);
+    // The pixels are written whole: a frame that no bitmap could hold is
+    // refused before they are made.
+    if (Pixels.Count() > MaxBitmapPixels)
+        throw EOutOfMemory(texts::OutOfMemory);
     std::vector<uint8_t> stored(Pixels.Count(), Pixels.Fill());
     std::copy(Pixels.Decoded().begin(), Pixels.Decoded().end(), stored.begin());
     EncodeGIFPixels(stream, stored.data(), stored.size());

@@ -1,0 +1,22 @@
+// Fuzz target of GIF animation without a thread: read a stream; when that
+// succeeds, draw it onto a small bitmap with the painter running inside the
+// draw call (every frame of one pass, every disposal, on a clock that never
+// sleeps), then draw it again from its animation buffer.
+#include "fuzz_support.h"
+#include "gif_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace tremalu;
+    TGIFImage gif;
+    if (!gif_fuzz::Read(gif, data, size) || !gif_fuzz::Affordable(gif))
+        return 0;
+    // Without a thread gdLoopForever would never end the draw.
+    gif.DrawOptions = gif_fuzz::Variant(size, DefaultDrawOptions & ~(gdThreaded | gdLoopForever));
+    gif.PainterTiming = gif_fuzz::InstantTiming();
+    try {
+        fuzz_support::DrawAndTouch(gif);
+    } catch (const Exception&) {
+    }
+    return 0;
+}

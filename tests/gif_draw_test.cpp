@@ -221,12 +221,12 @@ TEST(GifDither, ErrorDiffusionKeepsTheAverage)
     const int32_t width = 32;
     TFloydSteinbergDitherer ditherer(width);
     const std::vector<TGIFColor> row(width, TGIFColor{100, 100, 100});
-    const std::vector<bool> skip(width, false);
+    const std::vector<uint8_t> skip(width, 0);
     double sum = 0;
     std::set<int> levels;
     for (int y = 0; y < 32; ++y) {
         std::vector<uint8_t> out(width);
-        ditherer.DitherRow(row.data(), skip, out.data());
+        ditherer.DitherRow(row.data(), skip.data(), out.data());
         for (uint8_t index : out) {
             levels.insert(index / 36);
             sum += 51.0 * (index / 36);

@@ -30,14 +30,14 @@ TFloydSteinbergDitherer::TFloydSteinbergDitherer(int32_t width)
 {
 }
 
-void TFloydSteinbergDitherer::DitherRow(const TGIFColor* colors, const std::vector<bool>& skip, uint8_t* out)
+void TFloydSteinbergDitherer::DitherRow(const TGIFColor* colors, const uint8_t* skip, uint8_t* out)
 {
     const bool forward = Row % 2 == 0;
     const int step = forward ? 1 : -1;
     std::fill(Next.begin(), Next.end(), Error{});
     for (int32_t i = 0; i < Width; ++i) {
         const int32_t x = forward ? i : Width - 1 - i;
-        if (skip[static_cast<size_t>(x)])
+        if (skip[x] != 0)
             continue;
         const size_t e = static_cast<size_t>(x) + 1;  // error entries are shifted by the spare one
         const int red = std::clamp(colors[x].Red + Current[e].Red / 16, 0, 255);

@@ -30,9 +30,9 @@ class TFloydSteinbergDitherer {
 public:
     explicit TFloydSteinbergDitherer(int32_t width);
 
-    // Dithers the next row. Pixels with skip set are left out: nothing is
+    // Dithers the next row. Pixels whose skip byte is not 0 are left out: nothing is
     // written for them, and they neither take nor pass on any error.
-    void DitherRow(const TGIFColor* colors, const std::vector<bool>& skip, uint8_t* out);
+    void DitherRow(const TGIFColor* colors, const uint8_t* skip, uint8_t* out);
 
 private:
     struct Error {

@@ -90,7 +90,7 @@ void TGIFSubImage::Render()
     const uint8_t transparent = FGraphicControl != nullptr ? FGraphicControl->TransparentColorIndex : 0;
     std::vector<uint8_t> indices(Width);
     std::vector<TGIFColor> colors(dither ? Width : 0);
-    std::vector<bool> skip(dither ? Width : 0);
+    std::vector<uint8_t> skip(dither ? Width : 0);
     TFloydSteinbergDitherer ditherer(dither ? Width : 0);
     const TGIFColorMap& table = ActiveColorMap();
     FImage->ReportProgress(TProgressStage::StageStarting, 0, texts::gif::Rendering);
@@ -105,7 +105,7 @@ void TGIFSubImage::Render()
                 if (!skip[x])
                     colors[x] = table.Lookup(indices[x]);
             }
-            ditherer.DitherRow(colors.data(), skip, row);
+            ditherer.DitherRow(colors.data(), skip.data(), row);
         }
         if (mask)
             MarkTransparent(*mask, y, dither ? indices.data() : row, Width, transparent, masked);

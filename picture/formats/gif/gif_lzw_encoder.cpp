@@ -64,7 +64,9 @@ public:
     // The slot of key: where it is, or the free one where it goes.
     size_t Slot(int32_t key) const
     {
-        size_t i = (static_cast<size_t>(key) * 2654435761u) & (Size - 1);
+        // Fibonacci hashing: the top bits of the product depend on every
+        // bit of the key.
+        size_t i = (static_cast<uint32_t>(key) * 2654435761u) >> (32 - SizeBits);
         while (Keys[i] != -1 && Keys[i] != key)
             i = (i + 1) & (Size - 1);
         return i;
@@ -78,7 +80,8 @@ public:
     }
 
 private:
-    static constexpr size_t Size = 8192;  // twice the codes, so probes stay short
+    static constexpr int SizeBits = 13;
+    static constexpr size_t Size = size_t{1} << SizeBits;  // twice the codes, so probes stay short
     std::vector<int32_t> Keys;
     std::vector<uint16_t> Codes;
 };

@@ -68,9 +68,21 @@ void TGIFImage::ReadFromStream(TStream& stream)
     Clear();
     const int64_t start = stream.Position();
     try {
-        Header.ReadFromStream(stream);
-        ReadBlocks(stream);
-        TGIFTrailer(this).ReadFromStream(stream);
+        // The blocks are read a few bytes at a time: from memory, not from
+        // the system's file each time. A stream that is not in memory is
+        // read into memory first, and afterwards left where reading ended.
+        if (auto* memory = dynamic_cast<TCustomMemoryStream*>(&stream)) {
+            ReadParts(*memory);
+        } else {
+            TMemoryStream copy;
+            const int64_t rest = stream.Size() - start;
+            if (rest > 0) {
+                copy.SetSize(static_cast<size_t>(rest));
+                stream.ReadBuffer(copy.Memory(), static_cast<size_t>(rest));
+            }
+            ReadParts(copy);
+            stream.SetPosition(start + copy.Position());
+        }
     } catch (...) {
         // The stream goes back to where reading began; the failure goes on.
         stream.SetPosition(start);
@@ -79,6 +91,13 @@ void TGIFImage::ReadFromStream(TStream& stream)
     }
     Progress(TProgressStage::StageEnding, 100, false, TRect{}, texts::gif::Loading);
     NotifyChanged();
+}
+
+void TGIFImage::ReadParts(TCustomMemoryStream& stream)
+{
+    Header.ReadFromStream(stream);
+    ReadBlocks(stream);
+    TGIFTrailer(this).ReadFromStream(stream);
 }
 
 void TGIFImage::ReadBlocks(TStream& stream)

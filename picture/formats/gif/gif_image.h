@@ -31,6 +31,7 @@
 namespace tremalu {
 
 class TBitmap;
+class TCustomMemoryStream;
 class TGIFPainter;
 struct TGIFPainterTiming;
 
@@ -114,6 +115,7 @@ public:
 private:
     friend class TGIFPainter;
 
+    void ReadParts(TCustomMemoryStream& stream);
     void ReadBlocks(TStream& stream);
     void DropAnimationBuffer();
     // A bitmap of the logical screen's size with the picture's palette.

@@ -66,7 +66,8 @@ TEST_P(GifOnWhite, ChangesOnlyWhatTheFrameCovers)
 }
 
 const std::vector<uint8_t> Corner = GifWriter().Header(4, 2, Colors4).Image(1, 1, 2, 1, {1, 2}).Bytes();
-const std::vector<uint8_t> Holed = GifWriter().Header(3, 1, Colors4).GraphicControl(0, 0, 0).Image(0, 0, 3, 1, {1, 0, 3}).Bytes();
+const std::vector<uint8_t> Holed =
+    GifWriter().Header(3, 1, Colors4).GraphicControl(0, 0, 0).Image(0, 0, 3, 1, {1, 0, 3}).Bytes();
 
 INSTANTIATE_TEST_SUITE_P(
     Gif, GifOnWhite,
@@ -78,8 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
         DrawCase{"FrameBeyondTheSurfaceIsClipped", Corner, DefaultDrawOptions, Rect(4, 2, 8, 4), {{5, 3, Red}}},
         DrawCase{"TiledAtNaturalSize", Corner, DefaultDrawOptions | gdTile, Rect(0, 0, 6, 4),
                  {{1, 1, Red}, {2, 1, Green}, {5, 1, Red}, {1, 3, Red}, {2, 3, Green}, {5, 3, Red}}},
-        DrawCase{"TransparentPixelsLeaveTheWhite", Holed, DefaultDrawOptions, Rect(1, 1, 4, 2), {{1, 1, Red}, {3, 1, Blue}}},
-        DrawCase{"TransparentAndStretched", Holed, DefaultDrawOptions, Rect(0, 0, 6, 1), {{0, 0, Red}, {1, 0, Red}, {4, 0, Blue}, {5, 0, Blue}}},
+        DrawCase{"TransparentPixelsLeaveTheWhite", Holed, DefaultDrawOptions, Rect(1, 1, 4, 2),
+                 {{1, 1, Red}, {3, 1, Blue}}},
+        DrawCase{"TransparentAndStretched", Holed, DefaultDrawOptions, Rect(0, 0, 6, 1),
+                 {{0, 0, Red}, {1, 0, Red}, {4, 0, Blue}, {5, 0, Blue}}},
         DrawCase{"OpaqueWithoutTheOption", Holed, DefaultDrawOptions & ~gdTransparent, Rect(0, 0, 3, 1),
                  {{0, 0, Red}, {1, 0, 0x000000}, {2, 0, Blue}}}),
     [](const auto& info) { return std::string(info.param.Name); });
@@ -163,7 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "Mémoire insuffisante"},
         // A frame of width 0 takes the screen's size.
         MemoryCase{"FrameOfAHugeScreen",
-                   GifWriter().Header(65535, 65535, Colors4).ImageData(0, 0, 0, 0, testing_support::PlainLzw({1})).Bytes(),
+                   GifWriter()
+                       .Header(65535, 65535, Colors4)
+                       .ImageData(0, 0, 0, 0, testing_support::PlainLzw({1}))
+                       .Bytes(),
                    "Failed to allocate memory for GIF DIB"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -186,7 +192,8 @@ TEST(GifDraw, AnimatedPictureIsDrawnFromItsBufferAsItStands)
     // Drawn first onto red (a preview), then onto white (the composition):
     // the white one gets the buffer, opaque, red where the frame is
     // transparent.
-    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(2, 1, Colors4).GraphicControl(0, 0, 0).Image(0, 0, 2, 1, {0, 3}).Comment("fin").Bytes());
+    std::unique_ptr<TGIFImage> gif = ReadGif(
+        GifWriter().Header(2, 1, Colors4).GraphicControl(0, 0, 0).Image(0, 0, 2, 1, {0, 3}).Comment("fin").Bytes());
     ASSERT_EQ(gif->Images.Count(), 2u);
     TBitmap red;
     red.SetPixelWidth(2);

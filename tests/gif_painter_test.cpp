@@ -206,11 +206,12 @@ std::vector<uint8_t> EmptyFrameInTheMiddle()
     return w.Trailer().Bytes();
 }
 
-INSTANTIATE_TEST_SUITE_P(Gif, PainterPasses,
-                         ::testing::Values(LoopCase{"NoLoopExtensionOnePass", Animated({5, 5}), {0, 1}},
-                                           LoopCase{"ThreeTimesInAll", Animated({5, 5}, 3), {0, 1, 0, 1, 0, 1}},
-                                           LoopCase{"LaterPassesStartAtTheLoopFrame", LoopOnSecondFrame(), {0, 1, 1, 1}},
-                                           LoopCase{"EmptyFrameEndsThePass", EmptyFrameInTheMiddle(), {0, 0}}),
+INSTANTIATE_TEST_SUITE_P(
+    Gif, PainterPasses,
+    ::testing::Values(LoopCase{"NoLoopExtensionOnePass", Animated({5, 5}), {0, 1}},
+                      LoopCase{"ThreeTimesInAll", Animated({5, 5}, 3), {0, 1, 0, 1, 0, 1}},
+                      LoopCase{"LaterPassesStartAtTheLoopFrame", LoopOnSecondFrame(), {0, 1, 1, 1}},
+                      LoopCase{"EmptyFrameEndsThePass", EmptyFrameInTheMiddle(), {0, 0}}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(Painter, LoopCountZeroRepeatsUntilStoppedAndPaintsNothingAfter)

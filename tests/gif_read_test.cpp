@@ -86,14 +86,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GifRead, SizeIsTheLogicalScreensNotTheFrames)
 {
-    const Read r = ReadGif(GifWriter().Header(100, 50, Colors4).Image(10, 10, 20, 10, std::vector<uint8_t>(200, 1)).Bytes());
+    const Read r =
+        ReadGif(GifWriter().Header(100, 50, Colors4).Image(10, 10, 20, 10, std::vector<uint8_t>(200, 1)).Bytes());
     EXPECT_EQ(r.Image->PixelWidth(), 100);
     EXPECT_EQ(r.Image->PixelHeight(), 50);
 }
 
 TEST(GifRead, ZeroWidthFrameTakesTheScreenSizeAndKeepsItsPlace)
 {
-    const Read r = ReadGif(GifWriter().Header(6, 5, Colors4).ImageData(2, 1, 0, 3, LzwCodes(2).Code(1).End().Data()).Bytes());
+    const Read r =
+        ReadGif(GifWriter().Header(6, 5, Colors4).ImageData(2, 1, 0, 3, LzwCodes(2).Code(1).End().Data()).Bytes());
     ASSERT_EQ(r.Image->Images.Count(), 1u);
     const TGIFSubImage& frame = r.Image->Images[0];
     EXPECT_EQ(frame.BoundsRect(), Rect(2, 1, 8, 6));
@@ -118,7 +120,8 @@ class GifTruncatedData : public ::testing::TestWithParam<FillCase> {};
 TEST_P(GifTruncatedData, MissingPixelsKeepTheFill)
 {
     GifWriter w;
-    w.Header(3, 2, Colors4).GraphicControl(0, 0, GetParam().Transparent).ImageData(0, 0, 3, 2, LzwCodes(2).Codes({1, 2}).Data());
+    w.Header(3, 2, Colors4).GraphicControl(0, 0, GetParam().Transparent);
+    w.ImageData(0, 0, 3, 2, LzwCodes(2).Codes({1, 2}).Data());
     const Read r = ReadGif(w.Bytes());
     ASSERT_EQ(r.Failure, "");
     const uint8_t f = GetParam().Fill;
@@ -156,7 +159,8 @@ TEST(GifRead, CommentAfterTheImageMakesAnEmptySecondFrame)
 TEST(GifRead, ExtensionsBelongToTheFrameThatFollowsThem)
 {
     GifWriter w;
-    w.Header(2, 1, Colors4).Loop(3).GraphicControl(2, 7, 1).Image(0, 0, 2, 1, {1, 2}).GraphicControl(1, 0).GraphicControl(3, 9, 2);
+    w.Header(2, 1, Colors4).Loop(3).GraphicControl(2, 7, 1).Image(0, 0, 2, 1, {1, 2});
+    w.GraphicControl(1, 0).GraphicControl(3, 9, 2);
     w.Image(0, 0, 2, 1, {2, 1}).Trailer();
     const Read r = ReadGif(w.Bytes());
     ASSERT_EQ(r.Image->Images.Count(), 2u);
@@ -348,7 +352,8 @@ TEST(GifRead, ProgressFromStartToEnd)
 {
     std::vector<std::pair<TProgressStage, int>> reports;
     TGIFImage image;
-    image.OnProgress = [&](TObject&, TProgressStage stage, uint8_t percent, bool, const TRect&, const std::string& msg) {
+    image.OnProgress = [&](TObject&, TProgressStage stage, uint8_t percent, bool, const TRect&,
+                           const std::string& msg) {
         EXPECT_EQ(msg, "Loading...");
         reports.emplace_back(stage, percent);
     };

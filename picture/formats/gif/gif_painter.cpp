@@ -187,7 +187,8 @@ void TGIFPainter::Run()
                                 loopCounter = loop->Loops == 0 || forever ? -1 : loop->Loops;
                             restartFrame = active;
                         }
-                    } else if (const auto* control = dynamic_cast<const TGIFGraphicControlExtension*>(extension.get())) {
+                    } else if (const auto* control =
+                                   dynamic_cast<const TGIFGraphicControlExtension*>(extension.get())) {
                         FDisposal = control->Disposal();
                     }
                 }

@@ -210,17 +210,6 @@ TEST(GifDraw, AnimatedPictureIsDrawnFromItsBufferAsItStands)
 
 // ---------------------------------------------------------------- dithering
 
-TEST(GifDither, CubeLevelsAndIndices)
-{
-    EXPECT_EQ(CubeLevel(0), 0);
-    EXPECT_EQ(CubeLevel(47), 0);
-    EXPECT_EQ(CubeLevel(48), 1);
-    EXPECT_EQ(CubeLevel(255), 5);
-    EXPECT_EQ(CubeIndex(255, 0, 51), 5 * 36 + 1);
-    const TRGBQuad entry = ColorCubeTable()[5 * 36 + 1];
-    EXPECT_EQ(entry, (TRGBQuad{51, 0, 255, 0}));
-}
-
 TEST(GifDither, ErrorDiffusionKeepsTheAverage)
 {
     // A flat colour between two levels comes out as a mix of both whose mean

@@ -102,13 +102,6 @@ TEST(GifRead, ZeroWidthFrameTakesTheScreenSizeAndKeepsItsPlace)
     EXPECT_EQ(r.Warnings, (std::vector<std::string>{"Image exceeds Logical Screen size"}));
 }
 
-TEST(GifRead, FrameBeyondTheScreenIsKept)
-{
-    const Read r = ReadGif(GifWriter().Header(4, 4, Colors4).Image(3, 3, 5, 1, {1, 1, 1, 1, 1}).Bytes());
-    EXPECT_EQ(r.Image->Images[0].BoundsRect(), Rect(3, 3, 8, 4));
-    EXPECT_TRUE(r.Warnings.empty());
-}
-
 struct FillCase {
     const char* Name;
     int Transparent;  // -1: none

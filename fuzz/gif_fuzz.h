@@ -18,7 +18,7 @@ namespace gif_fuzz {
 // declaring more than this (screen, or all frames together) are not drawn,
 // except sizes over the bitmap limit, which are refused before anything is
 // allocated.
-constexpr uint64_t MaxDrawnPixels = uint64_t{1} << 20;
+constexpr uint64_t MaxDrawnPixels = uint64_t{1} << 18;
 
 // Reads the input; false when the reader refuses it with its own failure.
 inline bool Read(tremalu::TGIFImage& gif, const uint8_t* data, size_t size)

@@ -59,7 +59,7 @@ size_t TUiHandOver::Drain()
         }
         {
             std::lock_guard<std::mutex> guard(Lock);
-            next->Failure = failure;
+            next->Failure = std::move(failure);
             next->Done = true;
         }
         Finished.notify_all();

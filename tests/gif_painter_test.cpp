@@ -214,6 +214,18 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopCase{"EmptyFrameEndsThePass", EmptyFrameInTheMiddle(), {0, 0}}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
+TEST(Painter, PassThatPaintsNothingEndsEvenAForeverAnimation)
+{
+    // Frame 1 is empty: every pass would end at once, without a wait.
+    GifWriter w;
+    w.Header(1, 1, Colors4).Comment("x").Raw({0}).Image(0, 0, 1, 1, {1}).Trailer();
+    Animation a(w.Bytes(), DefaultDrawOptions | gdLoopForever);
+    a.Draw();
+    a.RunUntil();
+    EXPECT_TRUE(a.Frames.empty());
+    EXPECT_EQ(a.Gif.PainterCount(), 0u);
+}
+
 TEST(Painter, LoopCountZeroRepeatsUntilStoppedAndPaintsNothingAfter)
 {
     Animation a(Animated({5, 5}, 0));

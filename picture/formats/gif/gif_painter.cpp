@@ -166,6 +166,7 @@ void TGIFPainter::Run()
             FActive.store(restartFrame);
             if (Painted())
                 Notify(FOnLoop);
+            bool paintedInPass = false;
             // A pass ends at the last frame, or early at an empty one.
             while (!Stopped()) {
                 const int active = FActive.load();
@@ -198,6 +199,7 @@ void TGIFPainter::Run()
                     else
                         PaintSimple();
                 });
+                paintedInPass = true;
                 FPreviousDisposal = FDisposal;
                 if (Stopped())
                     break;
@@ -219,6 +221,10 @@ void TGIFPainter::Run()
             if (loopCounter > 0)
                 --loopCounter;
             if (!animate || (FOptions & gdLoop) == 0)
+                break;
+            // A pass that paints nothing (its first frame is empty) would be
+            // repeated without end and without a wait: the animation is over.
+            if (!paintedInPass)
                 break;
         }
     }

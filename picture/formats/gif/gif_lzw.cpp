@@ -10,25 +10,25 @@ namespace tremalu {
 
 TGIFCodeReader::TGIFCodeReader(TStream& stream, TGIFWarn warn) : Stream(stream), Warn(std::move(warn)) {}
 
-bool TGIFCodeReader::ReadSubBlock()
+bool TGIFCodeReader::NextBlock(TBits& bits)
 {
-    if (Ended)
-        return false;
     uint8_t length = 0;
-    if (Stream.Read(&length, 1) != 1 || length == 0) {
-        Ended = true;
-        return false;
+    size_t got = 0;
+    if (!Ended) {
+        if (Stream.Read(&length, 1) == 1 && length != 0) {
+            // A sub-block longer than what is left: what is there is used.
+            got = Stream.Read(Block, length);
+            if (got < length)
+                Warn(texts::gif::PrematureEnd);
+        }
+        Ended = got == 0;
     }
-    // A sub-block longer than what is left: what is there is used.
-    const size_t got = Stream.Read(Block, length);
-    if (got < length)
-        Warn(texts::gif::PrematureEnd);
-    Length = got;
-    Position = 0;
     if (got == 0) {
-        Ended = true;
+        Warn(texts::gif::BitBufferUnderrun);
         return false;
     }
+    bits.At = Block;
+    bits.End = Block + got;
     return true;
 }
 
@@ -37,7 +37,7 @@ void TGIFCodeReader::SkipRest()
     if (Ended)
         return;
     Ended = true;
-    Length = Position = 0;
+    Bits.At = Bits.End = nullptr;
     uint8_t length = 0;
     while (Stream.Read(&length, 1) == 1 && length != 0) {
         const int64_t at = Stream.Position();
@@ -57,7 +57,7 @@ TGIFLzwDecoder::TGIFLzwDecoder(int minCodeSize) : Clear(1u << minCodeSize)
     // Root codes stand for themselves; a pixel is a byte, so roots above
     // 255 (minimum code sizes 9 to 11) keep their low byte.
     for (uint32_t i = 0; i < Clear; ++i)
-        Table[i] = {0, 1, static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
+        Table[i] = {0, 1, static_cast<uint8_t>(i), static_cast<uint8_t>(i), 0};
     Reset();
 }
 
@@ -77,83 +77,90 @@ TGIFLzwDecoder::TStop TGIFLzwDecoder::Decode(TGIFCodeReader& codes, std::vector<
     size_t pos = out.size();
     out.resize(std::min(count, std::max<size_t>(pos + 4096, out.capacity())));
     size_t capacity = out.size();
+    uint8_t* pixels = out.data();
+    // The state lives in locals for the loop: every pixel stored through a
+    // byte pointer could otherwise change any member, and they would be
+    // read again after each one.
+    TGIFCodeReader::TBits bits = codes.State();
+    uint32_t next = Next, limit = Limit;
+    int width = Width;
+    int32_t previousCode = Previous;
+    Entry* const table = Table;
+    const uint32_t clear = Clear, end = Clear + 1;
     auto done = [&](TStop why) {
         out.resize(pos);
+        codes.SetState(bits);
+        Next = next;
+        Limit = limit;
+        Width = width;
+        Previous = previousCode;
         return why;
     };
-    // Makes room for length more pixels; false when no more are wanted.
-    auto room = [&](size_t length) {
-        if (pos + length <= capacity)
-            return;
-        capacity = std::min(count, std::max(pos + length, 2 * capacity));
-        out.resize(capacity);
-    };
 
-    const uint32_t end = Clear + 1;
-    uint16_t code = 0;
+    uint32_t code = 0;
     for (;;) {
         if (pos >= count)
             return done(TStop::PixelsDone);
-        if (!codes.Next(Width, code))
+        if (!bits.Take(codes, width, code))
             return done(TStop::DataEnded);
-        if (code == Clear) {
+        if (code - clear <= end - clear) {  // the clear or the end code
+            if (code == end)
+                return done(TStop::EndCode);
             Reset();
+            next = Next, limit = Limit, width = Width, previousCode = Previous;
             continue;
         }
-        if (code == end)
-            return done(TStop::EndCode);
-        if (Previous < 0) {
+        if (previousCode < 0 && code >= clear)
             // The first code after a clear (or at the start) is output as it
             // is; only a root code has a string then.
-            if (code >= Clear)
-                return done(TStop::UndefinedCode);
-            room(1);
-            out[pos++] = Table[code].Suffix;
-            Previous = code;
-            continue;
-        }
-        const uint32_t previous = static_cast<uint32_t>(Previous);
+            return done(TStop::UndefinedCode);
         // The string to output: that of the code when it is in the table,
         // else the previous string followed by its first byte.
-        const bool known = code < Next;
-        const uint32_t walk = known ? code : previous;
-        const size_t length = Table[walk].Length + (known ? 0u : 1u);
-        const uint8_t first = Table[walk].First;
-        room(length);
+        const bool known = code < next;
+        const uint32_t walk = known ? code : static_cast<uint32_t>(previousCode);
+        const size_t length = table[walk].Length + (known ? 0u : 1u);
+        const uint8_t first = table[walk].First;
+        if (pos + length > capacity) {
+            capacity = std::min(count, std::max(pos + length, 2 * capacity));
+            out.resize(capacity);
+            pixels = out.data();
+        }
         const size_t avail = std::min(length, capacity - pos);
-        uint8_t* dest = out.data() + pos;
+        uint8_t* dest = pixels + pos;
         // The string is written backwards from its last byte, following the
         // prefixes; only what fits before count is written.
-        size_t k = Table[walk].Length;
+        size_t k = table[walk].Length;
         uint32_t c = walk;
         if (avail == length) {
             if (!known)
                 dest[k] = first;
             while (k > 0) {
-                dest[--k] = Table[c].Suffix;
-                c = Table[c].Prefix;
+                dest[--k] = table[c].Suffix;
+                c = table[c].Prefix;
             }
         } else {
             while (k > 0) {
                 if (--k < avail)
-                    dest[k] = Table[c].Suffix;
-                c = Table[c].Prefix;
+                    dest[k] = table[c].Suffix;
+                c = table[c].Prefix;
             }
         }
         pos += avail;
 
-        if (Next <= 4095) {
-            Table[Next] = {static_cast<uint16_t>(previous), static_cast<uint16_t>(Table[previous].Length + 1), first,
-                           Table[previous].First};
+        if (previousCode < 0) {
+            previousCode = static_cast<int32_t>(code);
+        } else if (next <= 4095) {
+            const Entry& previous = table[previousCode];
+            table[next] = {static_cast<uint16_t>(previousCode), static_cast<uint16_t>(previous.Length + 1), first,
+                           previous.First, 0};
             // A code beyond the table names the entry just made.
-            Previous = static_cast<int32_t>(known ? code : Next);
-            ++Next;
-            if (Next >= Limit && Limit <= 4095) {
-                Limit *= 2;
-                ++Width;
+            previousCode = static_cast<int32_t>(known ? code : next);
+            if (++next >= limit && limit <= 4095) {
+                limit *= 2;
+                ++width;
             }
         } else {
-            Previous = code;
+            previousCode = static_cast<int32_t>(code);
         }
     }
 }
@@ -185,7 +192,7 @@ void DecodeGIFPixels(TStream& stream, size_t count, std::vector<uint8_t>& out, c
         return;
     // One more code after the pixels: the end code lets the rest of the data
     // be skipped; anything else leaves the stream just after that code.
-    uint16_t code = 0;
+    uint32_t code = 0;
     if (codes.Next(decoder.CodeWidth(), code) && code == decoder.EndCode())
         codes.SkipRest();
 }

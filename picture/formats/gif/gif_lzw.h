@@ -37,47 +37,54 @@ using TGIFWarn = std::function<void(const char* text)>;
 // Codes from the data sub-blocks of one frame.
 class TGIFCodeReader {
 public:
+    // The bit buffer: bits not yet taken (least significant first) and the
+    // bytes of the current sub-block not yet in it. A decoder works on a
+    // copy of its own, kept in registers, and hands it back when it stops.
+    struct TBits {
+        uint64_t Bits = 0;
+        int Count = 0;
+        const uint8_t* At = nullptr;
+        const uint8_t* End = nullptr;
+
+        // Takes a code of width bits (1 to 12), reading further sub-blocks
+        // from codes as needed; false when the data has ended before the
+        // code was complete ("Decoder bit buffer under-run").
+        bool Take(TGIFCodeReader& codes, int width, uint32_t& code)
+        {
+            while (Count < width) {
+                if (At == End && !codes.NextBlock(*this))
+                    return false;
+                Bits |= static_cast<uint64_t>(*At++) << Count;
+                Count += 8;
+            }
+            code = static_cast<uint32_t>(Bits & ((1u << width) - 1));
+            Bits >>= width;
+            Count -= width;
+            return true;
+        }
+    };
+
     TGIFCodeReader(TStream& stream, TGIFWarn warn);
 
-    // The next code of width bits (1 to 12). False when the data has ended
-    // before the code was complete ("Decoder bit buffer under-run").
-    bool Next(int width, uint16_t& code)
-    {
-        while (BitCount < width)
-            if (!Refill()) {
-                Warn(texts::gif::BitBufferUnderrun);
-                return false;
-            }
-        code = static_cast<uint16_t>(Bits & ((1u << width) - 1));
-        Bits >>= width;
-        BitCount -= width;
-        return true;
-    }
+    TBits State() const { return Bits; }
+    void SetState(const TBits& bits) { Bits = bits; }
+
+    // The next code of width bits, as TBits::Take.
+    bool Next(int width, uint32_t& code) { return Bits.Take(*this, width, code); }
 
     // Skips the remaining sub-blocks up to and including the 0-length one,
     // unless that has been read already.
     void SkipRest();
 
 private:
-    // Moves the next byte of data into the bit buffer, reading the next
-    // sub-block when the current one is used up. False at the end of data.
-    bool Refill()
-    {
-        if (Position == Length && !ReadSubBlock())
-            return false;
-        Bits |= static_cast<uint64_t>(Block[Position++]) << BitCount;
-        BitCount += 8;
-        return true;
-    }
-    bool ReadSubBlock();
+    // Points bits at the next sub-block's bytes. False at the end of the
+    // data, with the under-run warning.
+    bool NextBlock(TBits& bits);
 
     TStream& Stream;
     TGIFWarn Warn;
     uint8_t Block[255];
-    size_t Length = 0;
-    size_t Position = 0;
-    uint64_t Bits = 0;
-    int BitCount = 0;
+    TBits Bits;
     bool Ended = false;  // no more data: the 0-length sub-block, or the end of the stream
 };
 
@@ -97,11 +104,13 @@ public:
     uint16_t EndCode() const { return static_cast<uint16_t>(Clear + 1); }
 
 private:
+    // Eight bytes, so that an entry's address is a shift of its code.
     struct Entry {
         uint16_t Prefix;
         uint16_t Length;
         uint8_t Suffix;
         uint8_t First;
+        uint16_t Unused;
     };
     void Reset();
 

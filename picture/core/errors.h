@@ -92,7 +92,6 @@ inline constexpr const char* InvalidIntroducer = "Invalid extension introducer";
 inline constexpr const char* ExtensionMismatch = "Internal error: Extension Instance does not match Extension Label";
 inline constexpr const char* AppExtensionSize = "Unsupported Application Extension block size";
 inline constexpr const char* InvalidData = "Invalid GIF data";
-inline constexpr const char* CircularEntry = "Circular decoder table entry";
 inline constexpr const char* EmptyColorTable = "Color table is empty";
 inline constexpr const char* WidthTooSmall = "Image width too small for contained frames";
 inline constexpr const char* HeightTooSmall = "Image height too small for contained frames";

@@ -1,6 +1,8 @@
 #include "unit1.h"
 
 #include "anaglyph.h"
+#include "failure_guard.h"
+#include "file_drops.h"
 #include "fitting.h"
 #include "message_box.h"
 #include "side_picture.h"
@@ -38,6 +40,15 @@ void TDepart::BindEvents()
     OnMouseMove = surface;
     for (TControlEvents* control : std::initializer_list<TControlEvents*>{FG, FD, TG, TD, Panel1, IG, Panel2, ID})
         control->OnMouseMove = surface;
+
+    // The preview frames take files dropped onto them (the views inside
+    // leave drags to their frame).
+    auto* leftDrops = new TFileDropTarget(*Panel1);
+    leftDrops->OnDragOver = Bind(this, &TDepart::Panel1DragOver);
+    leftDrops->OnDragDrop = Bind(this, &TDepart::Panel1DragDrop);
+    auto* rightDrops = new TFileDropTarget(*Panel2);
+    rightDrops->OnDragOver = Bind(this, &TDepart::Panel2DragOver);
+    rightDrops->OnDragDrop = Bind(this, &TDepart::Panel2DragDrop);
 }
 
 void TDepart::FormCreate(QObject&)
@@ -58,10 +69,12 @@ void TDepart::titreClick(QObject&)
 
 void TDepart::SetInfo(const std::string& text)
 {
-    // The button's own setting, whatever the window's state.
-    if (ChargeG->isEnabledTo(this))
+    if (Working())
         Info->SetCaption(text);
 }
+
+// The button's own setting, whatever the window's state.
+bool TDepart::Working() const { return ChargeG->isEnabledTo(this); }
 
 void TDepart::ChargeGMouseMove(QObject&, int, int) { SetInfo(depart_texts::LoadLeft); }
 void TDepart::ChargeDMouseMove(QObject&, int, int) { SetInfo(depart_texts::LoadRight); }
@@ -69,20 +82,62 @@ void TDepart::calculMouseMove(QObject&, int, int) { SetInfo(depart_texts::Compos
 void TDepart::BaideMouseMove(QObject&, int, int) { SetInfo(depart_texts::Help); }
 void TDepart::FormMouseMove(QObject&, int, int) { SetInfo(""); }
 
-void TDepart::ChargeGClick(QObject&)
+TDepart::TSide TDepart::SideOf(TPairSide side)
 {
-    LoadSide({Panel1, IG, FG, TG, Pair.LeftFileName, Pair.LeftWidth, Pair.LeftHeight, Pair.LeftLoaded});
+    if (side == TPairSide::Left)
+        return {Panel1, IG, FG, TG, Pair.LeftFileName, Pair.LeftWidth, Pair.LeftHeight, Pair.LeftLoaded};
+    return {Panel2, ID, FD, TD, Pair.RightFileName, Pair.RightWidth, Pair.RightHeight, Pair.RightLoaded};
 }
 
-void TDepart::ChargeDClick(QObject&)
-{
-    LoadSide({Panel2, ID, FD, TD, Pair.RightFileName, Pair.RightWidth, Pair.RightHeight, Pair.RightLoaded});
-}
+void TDepart::ChargeGClick(QObject&) { LoadSide(SideOf(TPairSide::Left)); }
+void TDepart::ChargeDClick(QObject&) { LoadSide(SideOf(TPairSide::Right)); }
 
 void TDepart::LoadSide(const TSide& side)
 {
     if (!OP.Run())
         return;
+    LoadChosenFile(side);
+}
+
+void TDepart::OpenPictures(const std::vector<TSideFile>& files)
+{
+    for (const TSideFile& file : files) {
+        Guarded([&] {
+            OP.FileName = file.FileName;
+            LoadChosenFile(SideOf(file.Side));
+        });
+    }
+}
+
+bool TDepart::TakesDrop(TPairSide frame, const std::vector<std::string>& files) const
+{
+    return Working() && !DroppedPictures(frame, files).empty();
+}
+
+void TDepart::Panel1DragOver(QObject&, const std::vector<std::string>& Files, bool& Accept)
+{
+    Accept = TakesDrop(TPairSide::Left, Files);
+}
+
+void TDepart::Panel2DragOver(QObject&, const std::vector<std::string>& Files, bool& Accept)
+{
+    Accept = TakesDrop(TPairSide::Right, Files);
+}
+
+void TDepart::Panel1DragDrop(QObject&, const std::vector<std::string>& Files)
+{
+    if (TakesDrop(TPairSide::Left, Files))
+        OpenPictures(DroppedPictures(TPairSide::Left, Files));
+}
+
+void TDepart::Panel2DragDrop(QObject&, const std::vector<std::string>& Files)
+{
+    if (TakesDrop(TPairSide::Right, Files))
+        OpenPictures(DroppedPictures(TPairSide::Right, Files));
+}
+
+void TDepart::LoadChosenFile(const TSide& side)
+{
     side.FileName = OP.FileName;
     // The picture is read into a container of its own first: only a picture
     // that loaded and has pixels replaces what the side shows.

@@ -8,11 +8,13 @@
 #pragma once
 
 #include "form.h"
+#include "outside_pictures.h"
 #include "pair_state.h"
 #include "dialogs/picture_dialogs.h"
 #include "ui_depart.h"
 
 #include <string>
+#include <vector>
 
 namespace tremalu {
 
@@ -60,6 +62,19 @@ public:
     // Shows the help window, without blocking the others.
     void BaideClick(QObject& Sender);
 
+    // Loads files named outside the dialog (the command line, a drop) as
+    // if the dialog had chosen each: the dialog's name is set to it, then
+    // the side loads as its button would. Each file's failure is shown on
+    // its own and the next file still loads.
+    void OpenPictures(const std::vector<TSideFile>& files);
+
+    // Files dragged over a preview frame are taken once the title has been
+    // clicked, when the drop rules give them a side; a drop loads them.
+    void Panel1DragOver(QObject& Sender, const std::vector<std::string>& Files, bool& Accept);
+    void Panel2DragOver(QObject& Sender, const std::vector<std::string>& Files, bool& Accept);
+    void Panel1DragDrop(QObject& Sender, const std::vector<std::string>& Files);
+    void Panel2DragDrop(QObject& Sender, const std::vector<std::string>& Files);
+
 private:
     // What differs between the two sides.
     struct TSide {
@@ -72,7 +87,14 @@ private:
         int32_t& Height;
         bool& Loaded;
     };
+    TSide SideOf(TPairSide side);
+    // The side's button: the dialog, then the chosen file.
     void LoadSide(const TSide& side);
+    // Loads the dialog's FileName into the side.
+    void LoadChosenFile(const TSide& side);
+    // Once the title has been clicked: the buttons work, drops are taken.
+    bool Working() const;
+    bool TakesDrop(TPairSide frame, const std::vector<std::string>& files) const;
     void BindEvents();
 };
 

@@ -141,15 +141,19 @@ void TDepart::LoadChosenFile(const TSide& side)
     side.FileName = OP.FileName;
     // The picture is read into a container of its own first: only a picture
     // that loaded and has pixels replaces what the side shows.
-    std::unique_ptr<TPicture> loaded = LoadSidePicture(OP.FileName);
-    const int32_t width = loaded->PixelWidth();
-    const int32_t height = loaded->PixelHeight();
+    ShowLoaded(side, *LoadSidePicture(OP.FileName));
+}
+
+void TDepart::ShowLoaded(const TSide& side, const TPicture& loaded)
+{
+    const int32_t width = loaded.PixelWidth();
+    const int32_t height = loaded.PixelHeight();
     const TFittedBounds fit = FitIntoBox(width, height, PreviewBox, side.Frame->width(), side.Frame->height());
 
     TImage& view = side.View->Image();
     view.SetAutoSize(false);
     view.SetStretch(true);
-    view.Picture().CopyFrom(loaded.get());
+    view.Picture().CopyFrom(&loaded);
     side.View->SetBounds(fit.Left, fit.Top, fit.Width, fit.Height);
     side.View->show();
     side.Width = width;

@@ -92,6 +92,8 @@ private:
     void LoadSide(const TSide& side);
     // Loads the dialog's FileName into the side.
     void LoadChosenFile(const TSide& side);
+    // Shows a loaded picture in the side, with its name and natural size.
+    void ShowLoaded(const TSide& side, const TPicture& loaded);
     // Once the title has been clicked: the buttons work, drops are taken.
     bool Working() const;
     bool TakesDrop(TPairSide frame, const std::vector<std::string>& files) const;

@@ -4,7 +4,8 @@
 //   tremalu [GAUCHE [DROITE]]
 //
 // Pictures named on the command line are loaded into the LEFT and RIGHT
-// sides once the main window is shown, as if chosen in its open dialog.
+// sides once the main window is shown, as if chosen in its open dialog; a
+// stereo camera's file (MPO, JPS) named alone fills both sides.
 // Nothing else on the command line is read, by the program or by Qt.
 #include "application.h"
 #include "failure_guard.h"

@@ -1,5 +1,7 @@
 #include "outside_pictures.h"
 
+#include "stereo_sides.h"
+
 #include <filesystem>
 
 namespace tremalu {
@@ -15,6 +17,8 @@ std::string FullPath(const std::string& name)
 
 std::vector<TSideFile> CommandLinePictures(const std::vector<std::string>& names)
 {
+    if (names.size() == 1 && FillsBothSides(names[0]))
+        return {{TPairSide::Both, FullPath(names[0])}};
     std::vector<TSideFile> pictures;
     const TPairSide sides[] = {TPairSide::Left, TPairSide::Right};
     for (size_t i = 0; i < names.size() && i < 2; ++i)
@@ -26,7 +30,7 @@ std::vector<TSideFile> CommandLinePictures(const std::vector<std::string>& names
 std::vector<TSideFile> DroppedPictures(TPairSide frame, const std::vector<std::string>& files)
 {
     if (files.size() == 1)
-        return {{frame, files[0]}};
+        return {{FillsBothSides(files[0]) ? TPairSide::Both : frame, files[0]}};
     if (files.size() == 2)
         return {{TPairSide::Left, files[0]}, {TPairSide::Right, files[1]}};
     return {};

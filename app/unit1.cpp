@@ -5,7 +5,14 @@
 #include "file_drops.h"
 #include "fitting.h"
 #include "message_box.h"
+#include "mix_choice.h"
+#include "popup_menu.h"
 #include "side_picture.h"
+#include "stereo_sides.h"
+#include "user_settings.h"
+
+#include <algorithm>
+#include <iterator>
 #include "unit2.h"
 #include "unit3.h"
 
@@ -17,7 +24,20 @@ TDepart::TDepart()
 {
     setupUi(this);
     Loaded();
+    BuildMixMenu();
     BindEvents();
+}
+
+void TDepart::BuildMixMenu()
+{
+    MixMenu = new TPopupMenu(*calcul);
+    enum { MethodGroup = 1, GlassesGroup = 2 };
+    for (size_t i = 0; i < std::size(MethodItems); ++i)
+        MethodItems[i] = MixMenu->AddItem(MethodCaptions[i], Bind(this, &TDepart::MethodItemClick), MethodGroup);
+    MixMenu->AddSeparator();
+    for (size_t i = 0; i < std::size(GlassesItems); ++i)
+        GlassesItems[i] = MixMenu->AddItem(GlassesCaptions[i], Bind(this, &TDepart::GlassesItemClick), GlassesGroup);
+    ShowMix();
 }
 
 void TDepart::BindEvents()
@@ -55,6 +75,38 @@ void TDepart::FormCreate(QObject&)
 {
     Pair.LeftLoaded = false;
     Pair.RightLoaded = false;
+    Mix = StoredMix(ReadSetting(MethodSetting, ""), ReadSetting(GlassesSetting, ""));
+    ShowMix();
+}
+
+void TDepart::ShowMix()
+{
+    for (size_t i = 0; i < std::size(MethodItems); ++i) {
+        const auto method = static_cast<TAnaglyphMethod>(i);
+        MethodItems[i]->setChecked(method == Mix.Method);
+        MethodItems[i]->setEnabled(MethodOffered(method, Mix));
+    }
+    for (size_t i = 0; i < std::size(GlassesItems); ++i) {
+        const auto glasses = static_cast<TAnaglyphGlasses>(i);
+        GlassesItems[i]->setChecked(glasses == Mix.Glasses);
+        GlassesItems[i]->setEnabled(GlassesOffered(glasses, Mix));
+    }
+}
+
+void TDepart::MethodItemClick(QObject& Sender)
+{
+    const auto chosen = std::find(std::begin(MethodItems), std::end(MethodItems), &Sender);
+    Mix.Method = static_cast<TAnaglyphMethod>(chosen - std::begin(MethodItems));
+    ShowMix();
+    WriteSetting(MethodSetting, MethodName(Mix.Method));
+}
+
+void TDepart::GlassesItemClick(QObject& Sender)
+{
+    const auto chosen = std::find(std::begin(GlassesItems), std::end(GlassesItems), &Sender);
+    Mix.Glasses = static_cast<TAnaglyphGlasses>(chosen - std::begin(GlassesItems));
+    ShowMix();
+    WriteSetting(GlassesSetting, GlassesName(Mix.Glasses));
 }
 
 void TDepart::titreClick(QObject&)
@@ -104,7 +156,10 @@ void TDepart::OpenPictures(const std::vector<TSideFile>& files)
     for (const TSideFile& file : files) {
         Guarded([&] {
             OP.FileName = file.FileName;
-            LoadChosenFile(SideOf(file.Side));
+            if (file.Side == TPairSide::Both)
+                LoadChosenPair();
+            else
+                LoadChosenFile(SideOf(file.Side));
         });
     }
 }
@@ -144,6 +199,16 @@ void TDepart::LoadChosenFile(const TSide& side)
     ShowLoaded(side, *LoadSidePicture(OP.FileName));
 }
 
+void TDepart::LoadChosenPair()
+{
+    const TSide left = SideOf(TPairSide::Left), right = SideOf(TPairSide::Right);
+    left.FileName = right.FileName = OP.FileName;
+    // Both pictures are read before either side changes.
+    const TSidePictures pair = LoadStereoSides(OP.FileName);
+    ShowLoaded(left, *pair.Left);
+    ShowLoaded(right, *pair.Right);
+}
+
 void TDepart::ShowLoaded(const TSide& side, const TPicture& loaded)
 {
     const int32_t width = loaded.PixelWidth();
@@ -175,7 +240,8 @@ void TDepart::calculClick(QObject&)
     const int32_t height = Pair.LeftHeight;
     // A picture that fails to draw stops here, before the result window
     // changes or shows.
-    std::unique_ptr<TBitmap> anaglyph = ComposeAnaglyph(IG->Picture().Graphic(), ID->Picture().Graphic(), width, height);
+    std::unique_ptr<TBitmap> anaglyph =
+        ComposeAnaglyph(IG->Picture().Graphic(), ID->Picture().Graphic(), width, height, Mix);
     Result->ShowAnaglyph(*anaglyph);
 }
 

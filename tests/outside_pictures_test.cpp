@@ -4,7 +4,10 @@
 // choice does, and drops are refused before the title click and for
 // anything that is not local files.
 #include "application.h"
+#include "draw_on_white.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "gui_helpers.h"
+#include "mpo_builder.h"
 #include "raster/bitmap.h"
 #include "recording_presenter.h"
 #include "temp_dir.h"
@@ -191,6 +194,74 @@ TEST_F(OutsidePictures, TwoNamesLoadBothSidesAndTheTitleStillWaits)
     EXPECT_TRUE(Depart->ptitre->isVisible());
     EXPECT_FALSE(Depart->ChargeG->isEnabled());
     EXPECT_EQ(Depart->Info->CaptionText(), depart_texts::Invitation);
+}
+
+// -------------------------------------------------- a stereo camera's file
+
+// A JPEG picture of w x h whose columns left of split are one colour and the
+// others another (0x00RRGGBB).
+std::vector<uint8_t> JpegBytes(const TempDir& dir, int32_t w, int32_t h, int32_t split, uint32_t left, uint32_t right)
+{
+    TBitmap bitmap;
+    bitmap.SetPixelWidth(w);
+    bitmap.SetPixelHeight(h);
+    auto* pixels = const_cast<TPixelBuffer*>(bitmap.PeekPixels());
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            pixels->SetPixelAt(x, y, x < split ? left : right);
+    TJPEGImage jpeg;
+    jpeg.CopyFrom(&bitmap);
+    jpeg.WriteToFile(dir.File("part.jpg"));
+    const std::vector<unsigned char> bytes = testing_support::ReadBytes(dir.File("part.jpg"));
+    return {bytes.begin(), bytes.end()};
+}
+
+// The colour at the centre of a side's picture as drawn, each channel
+// rounded to 0 or 255 (JPEG leaves solid colours nearly as they were).
+uint32_t CentreColour(TImageView& view)
+{
+    TGraphic* graphic = view.Picture().Graphic();
+    const std::unique_ptr<TBitmap> drawn = DrawOnWhite(graphic, graphic->PixelWidth(), graphic->PixelHeight());
+    const uint32_t pixel = drawn->PeekPixels()->PixelAt(graphic->PixelWidth() / 2, graphic->PixelHeight() / 2);
+    uint32_t rounded = 0;
+    for (int shift : {0, 8, 16})
+        rounded |= ((pixel >> shift & 0xFF) >= 128 ? 0xFFu : 0u) << shift;
+    return rounded;
+}
+
+constexpr uint32_t Red = 0xFF0000, Blue = 0x0000FF;
+
+TEST_F(OutsidePictures, AStereoCamerasFileAloneFillsBothSides)
+{
+    // MPO: the first image is the LEFT eye's.
+    testing_support::WriteBytes(Dir.File("paire.MPO"), [&] {
+        const auto mpo = testing_support::BuildMpo({.Images = {JpegBytes(Dir, 40, 30, 40, Red, Red), JpegBytes(Dir, 40, 30, 40, Blue, Blue)}, .BigEndian = true, .Parallax = std::nullopt});
+        return std::vector<unsigned char>(mpo.begin(), mpo.end());
+    }());
+    Depart->OpenPictures(CommandLinePictures({Dir.File("paire.MPO")}));
+    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(Depart->FG->Caption().toStdString(), Dir.File("paire.MPO"));
+    EXPECT_EQ(Depart->FD->Caption().toStdString(), Dir.File("paire.MPO"));
+    EXPECT_EQ(Depart->OP.FileName, Dir.File("paire.MPO"));
+    EXPECT_EQ(Depart->TG->Caption(), "40 x 30 pixels.");
+    EXPECT_EQ(CentreColour(*Depart->IG), Red);
+    EXPECT_EQ(CentreColour(*Depart->ID), Blue);
+
+    // JPS dropped onto one frame: side by side, the RIGHT eye's on the left.
+    ClickTitle();
+    const auto jps = JpegBytes(Dir, 80, 30, 40, Blue, Red);
+    testing_support::WriteBytes(Dir.File("paire.jps"), std::vector<unsigned char>(jps.begin(), jps.end()));
+    EXPECT_EQ(Drop(*Depart->Panel2, Files({Dir.File("paire.jps")})), Qt::CopyAction);
+    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(Depart->FG->Caption().toStdString(), Dir.File("paire.jps"));
+    EXPECT_EQ(Depart->TD->Caption(), "40 x 30 pixels.");
+    EXPECT_EQ(CentreColour(*Depart->IG), Red);
+    EXPECT_EQ(CentreColour(*Depart->ID), Blue);
+
+    // Named with another picture, it is one side's picture like any other.
+    const std::string other = Picture("autre.bmp", 10, 10);
+    Depart->OpenPictures(CommandLinePictures({Dir.File("paire.MPO"), other}));
+    EXPECT_EQ(Boxes(), "TREMALU: Extension de fichier graphique inconnue (.MPO)\n");
 }
 
 // ------------------------------------------------------------------ drops

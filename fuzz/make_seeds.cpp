@@ -4,6 +4,7 @@
 // program never writes).
 //   make_fuzz_seeds DIRECTORY     writes DIRECTORY/bmp/..., DIRECTORY/jpeg/... and DIRECTORY/mpo/...
 #include "bmp_builder.h"
+#include "icon_builder.h"
 #include "jpeg_fixtures.h"
 #include "mpo_builder.h"
 
@@ -206,6 +207,38 @@ void MpoSeeds(const std::filesystem::path& dir)
     Save(dir / "parallax_only.jpg", WithSegment(a, 0xE1, FujifilmExif(12, 5)));
 }
 
+void IconSeeds(const std::filesystem::path& dir)
+{
+    using testing_support::BuildIconFile;
+    using testing_support::DibIconImage;
+    using testing_support::IconEntryFields;
+    using testing_support::PngImage;
+    std::filesystem::create_directories(dir);
+    const auto image = [](int32_t size, bool indexed, bool alpha) {
+        std::vector<uint32_t> pixels;
+        std::vector<uint8_t> mask;
+        for (int32_t y = 0; y < size; ++y)
+            for (int32_t x = 0; x < size; ++x) {
+                const uint32_t c = SeedPixel(x, y);
+                pixels.push_back(indexed ? (x + y) % 16 : (alpha ? (uint32_t((x * 16) & 0xFF) << 24) | c : c));
+                mask.push_back((x + y) % 3 == 0);
+            }
+        return DibIconImage(size, size, pixels, mask, indexed ? Palette(16) : std::vector<uint32_t>{});
+    };
+    IconEntryFields small{16, 16, 16, image(16, true, false)};
+    IconEntryFields middle{32, 32, 0, image(32, false, false)};
+    IconEntryFields alpha{8, 8, 0, image(8, false, true)};
+    std::vector<uint32_t> pngPixels;
+    for (int32_t i = 0; i < 12 * 12; ++i)
+        pngPixels.push_back((uint32_t(i * 7) << 24) | SeedPixel(i % 12, i / 12));
+    IconEntryFields png{12, 12, 0, PngImage(12, 12, pngPixels)};
+    Save(dir / "three_sizes.ico", BuildIconFile({small, middle, alpha}));
+    Save(dir / "four_bit.ico", BuildIconFile({small}));
+    Save(dir / "alpha.ico", BuildIconFile({alpha}));
+    Save(dir / "png.ico", BuildIconFile({png, small}));
+    Save(dir / "cursor.cur", BuildIconFile({small}, 2));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -218,5 +251,6 @@ int main(int argc, char** argv)
     BmpSeeds(root / "bmp");
     JpegSeeds(root / "jpeg");
     MpoSeeds(root / "mpo");
+    IconSeeds(root / "icon");
     return 0;
 }

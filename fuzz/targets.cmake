@@ -9,6 +9,8 @@ set(TREMALU_FUZZ_TARGETS
   "jpeg_rows tremalu_app_logic"
   "mpo"
   "icon"
+  "wmf"
+  "emf"
 )
 
 # Calls body_function(NAME LIBRARIES...) for every target.

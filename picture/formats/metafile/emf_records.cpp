@@ -358,7 +358,6 @@ size_t MinimumSize(uint32_t type)
     case EMR_OFFSETCLIPRGN:
     case EMR_MOVETOEX:
     case EMR_LINETO:
-    case EMR_SELECTCLIPPATH:
         return 16;
     case EMR_SETPIXELV:
         return 20;
@@ -373,6 +372,7 @@ size_t MinimumSize(uint32_t type)
     case EMR_SELECTOBJECT:
     case EMR_DELETEOBJECT:
     case EMR_SETARCDIRECTION:
+    case EMR_SELECTCLIPPATH:
         return 12;
     case EMR_EXCLUDECLIPRECT:
     case EMR_INTERSECTCLIPRECT:

@@ -117,12 +117,12 @@ TRect RectAt(const TLittleEndianReader& f, size_t at) { return {f.I32(at), f.I32
 
 // The bitmap whose header and rows a record names by offset and size from
 // its own start.
-std::optional<TRecordBitmap> RecordBitmap(const TRecord& r, uint32_t offInfo, uint32_t infoSize, uint32_t offBits,
-                                          uint32_t bitsSize, bool withAlpha)
+std::optional<TRecordBitmap> RecordBitmap(TPlayer& player, const TRecord& r, uint32_t offInfo, uint32_t infoSize,
+                                          uint32_t offBits, uint32_t bitsSize, bool withAlpha)
 {
     if (infoSize == 0 || !r.Holds(offInfo, infoSize, 1) || !r.Holds(offBits, bitsSize, 1))
         return std::nullopt;
-    return ReadRecordBitmap(r.Data + offInfo, infoSize, r.Data + offBits, bitsSize, withAlpha);
+    return ReadRecordBitmap(player, r.Data + offInfo, infoSize, r.Data + offBits, bitsSize, withAlpha);
 }
 
 // The rectangles of region data at offset at (a 32-byte header giving their
@@ -205,7 +205,7 @@ void CreateBrush(TPlayer& player, const TRecord& r)
 void CreatePatternBrush(TPlayer& player, const TRecord& r, bool monochrome)
 {
     const TLittleEndianReader f = r.Fields();
-    const auto bitmap = RecordBitmap(r, f.U32(16), f.U32(20), f.U32(24), f.U32(28), false);
+    const auto bitmap = RecordBitmap(player, r, f.U32(16), f.U32(20), f.U32(24), f.U32(28), false);
     TBrushSpec brush;
     if (bitmap) {
         brush.Style = monochrome ? BS_PATTERN : BS_DIBPATTERNPT;
@@ -281,7 +281,7 @@ void BitBlt(TPlayer& player, const TRecord& r, bool stretch)
     const int32_t x = f.I32(24), y = f.I32(28), w = f.I32(32), h = f.I32(36);
     const uint32_t rop = f.U32(40);
     const int32_t sw = stretch ? f.I32(100) : w, sh = stretch ? f.I32(104) : h;
-    const auto bitmap = RecordBitmap(r, f.U32(84), f.U32(88), f.U32(92), f.U32(96), false);
+    const auto bitmap = RecordBitmap(player, r, f.U32(84), f.U32(88), f.U32(92), f.U32(96), false);
     if (!bitmap) {
         player.StretchBitmap(x, y, w, h, nullptr, rop);
         return;
@@ -296,7 +296,7 @@ void BitBlt(TPlayer& player, const TRecord& r, bool stretch)
 void StretchDIBits(TPlayer& player, const TRecord& r)
 {
     const TLittleEndianReader f = r.Fields();
-    const auto bitmap = RecordBitmap(r, f.U32(48), f.U32(52), f.U32(56), f.U32(60), false);
+    const auto bitmap = RecordBitmap(player, r, f.U32(48), f.U32(52), f.U32(56), f.U32(60), false);
     if (!bitmap)
         return;
     const auto source = SourceRectangle(*bitmap, f.I32(32), f.I32(36), f.I32(40), f.I32(44), true);
@@ -307,7 +307,7 @@ void StretchDIBits(TPlayer& player, const TRecord& r)
 void SetDIBitsToDevice(TPlayer& player, const TRecord& r)
 {
     const TLittleEndianReader f = r.Fields();
-    const auto bitmap = RecordBitmap(r, f.U32(48), f.U32(52), f.U32(56), f.U32(60), false);
+    const auto bitmap = RecordBitmap(player, r, f.U32(48), f.U32(52), f.U32(56), f.U32(60), false);
     if (!bitmap)
         return;
     const int32_t w = f.I32(40), h = f.I32(44);
@@ -321,7 +321,7 @@ void AlphaBlend(TPlayer& player, const TRecord& r)
     const TLittleEndianReader f = r.Fields();
     const uint8_t constant = f.U8(42);
     const bool perPixel = f.U8(43) != 0;
-    const auto bitmap = RecordBitmap(r, f.U32(84), f.U32(88), f.U32(92), f.U32(96), perPixel);
+    const auto bitmap = RecordBitmap(player, r, f.U32(84), f.U32(88), f.U32(92), f.U32(96), perPixel);
     if (!bitmap)
         return;
     const auto source = SourceRectangle(*bitmap, f.I32(44), f.I32(48), f.I32(100), f.I32(104), false);

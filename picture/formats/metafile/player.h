@@ -95,6 +95,9 @@ public:
     bool Stopped() const { return Budget.Spent(); }
     // Counts one record against the budget, with its size in bytes.
     bool CountRecord(uint64_t bytes) { return Budget.Spend(1 + bytes / 64); }
+    // Counts other work (a bitmap decoded, say) against the budget; false
+    // when it cannot be afforded.
+    bool Afford(uint64_t cost) { return Budget.Spend(cost); }
 
     // ---- mapping
     void SetMapMode(int mode);

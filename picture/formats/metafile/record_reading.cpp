@@ -81,8 +81,8 @@ std::u32string ReadAnsi(const TRecord& r, size_t at, uint64_t count)
     return text;
 }
 
-std::optional<TRecordBitmap> ReadRecordBitmap(const uint8_t* info, size_t infoSize, const uint8_t* bits,
-                                              size_t bitsSize, bool withAlpha)
+std::optional<TRecordBitmap> ReadRecordBitmap(TPlayer& player, const uint8_t* info, size_t infoSize,
+                                              const uint8_t* bits, size_t bitsSize, bool withAlpha)
 {
     TReadOnlyMemoryStream header(info, infoSize);
     TDibHeader h;
@@ -104,6 +104,8 @@ std::optional<TRecordBitmap> ReadRecordBitmap(const uint8_t* info, size_t infoSi
     const uint64_t rows = static_cast<uint64_t>(h.Rows());
     const uint64_t width = static_cast<uint64_t>(h.Info.Width);
     if (h.Compressed() ? width * rows > MaxCompressedPixels : PaddedStride(width, h.Info.BitCount) * rows > bitsSize)
+        return std::nullopt;
+    if (!player.Afford(width * rows))
         return std::nullopt;
     TReadOnlyMemoryStream pixelStream(bits, bitsSize);
     std::shared_ptr<TPixelBuffer> pixels = ReadDibPixels(pixelStream, h, bitsSize);

@@ -41,14 +41,14 @@ std::u32string ReadAnsi(const TRecord& r, size_t at, uint64_t count);
 // [info, info + infoSize), its pixel rows at [bits, bits + bitsSize) (bits
 // null: right after the colour table). Nothing when the bitmap is not
 // usable: refused by the bitmap reader, or with fewer bytes than its rows
-// need.
+// need, or when the player cannot afford its pixels.
 struct TRecordBitmap {
     std::shared_ptr<const TPixelBuffer> Pixels;
     std::vector<uint8_t> Alpha;  // top row first; empty unless asked for and present
     bool BottomUp = true;
 };
-std::optional<TRecordBitmap> ReadRecordBitmap(const uint8_t* info, size_t infoSize, const uint8_t* bits,
-                                              size_t bitsSize, bool withAlpha);
+std::optional<TRecordBitmap> ReadRecordBitmap(TPlayer& player, const uint8_t* info, size_t infoSize,
+                                              const uint8_t* bits, size_t bitsSize, bool withAlpha);
 
 // The part of a record's bitmap that a source rectangle names, clipped to
 // the bitmap. With bottomOrigin, y counts from the last row of a bottom-up

@@ -197,7 +197,7 @@ void CreateDibPatternBrush(TPlayer& player, const TParams& p)
 {
     TBrushSpec brush;
     const size_t at = p.Offset(2);
-    const auto bitmap = at < p.R.Size ? ReadRecordBitmap(p.R.Data + at, p.R.Size - at, nullptr, 0, false)
+    const auto bitmap = at < p.R.Size ? ReadRecordBitmap(player, p.R.Data + at, p.R.Size - at, nullptr, 0, false)
                                       : std::nullopt;
     if (bitmap) {
         brush.Style = BS_DIBPATTERNPT;
@@ -242,12 +242,12 @@ void ExtTextOut(TPlayer& player, const TParams& p)
 }
 
 // The DIB that ends a bitmap record, from parameter word first.
-std::optional<TRecordBitmap> TrailingBitmap(const TParams& p, size_t first)
+std::optional<TRecordBitmap> TrailingBitmap(TPlayer& player, const TParams& p, size_t first)
 {
     const size_t at = p.Offset(first);
     if (at >= p.R.Size)
         return std::nullopt;
-    return ReadRecordBitmap(p.R.Data + at, p.R.Size - at, nullptr, 0, false);
+    return ReadRecordBitmap(player, p.R.Data + at, p.R.Size - at, nullptr, 0, false);
 }
 
 void DrawBitmap(TPlayer& player, const std::optional<TRecordBitmap>& bitmap, int32_t sx, int32_t sy, int32_t sw,
@@ -419,7 +419,7 @@ void PlayRecord(TPlayer& player, uint16_t function, const TParams& p)
             if (p.Count >= 9)
                 player.StretchBitmap(p.S(8), p.S(7), p.S(6), p.S(5), nullptr, p.U32(0));
         } else {
-            DrawBitmap(player, TrailingBitmap(p, 8), p.S(3), p.S(2), p.S(5), p.S(4), false, p.S(7), p.S(6), p.S(5),
+            DrawBitmap(player, TrailingBitmap(player, p, 8), p.S(3), p.S(2), p.S(5), p.S(4), false, p.S(7), p.S(6), p.S(5),
                        p.S(4), p.U32(0), true);
         }
         break;
@@ -428,16 +428,16 @@ void PlayRecord(TPlayer& player, uint16_t function, const TParams& p)
             if (p.Count >= 11)
                 player.StretchBitmap(p.S(10), p.S(9), p.S(8), p.S(7), nullptr, p.U32(0));
         } else {
-            DrawBitmap(player, TrailingBitmap(p, 10), p.S(5), p.S(4), p.S(3), p.S(2), false, p.S(9), p.S(8), p.S(7),
+            DrawBitmap(player, TrailingBitmap(player, p, 10), p.S(5), p.S(4), p.S(3), p.S(2), false, p.S(9), p.S(8), p.S(7),
                        p.S(6), p.U32(0), true);
         }
         break;
     case META_STRETCHDIB:
-        DrawBitmap(player, TrailingBitmap(p, 11), p.S(6), p.S(5), p.S(4), p.S(3), true, p.S(10), p.S(9), p.S(8),
+        DrawBitmap(player, TrailingBitmap(player, p, 11), p.S(6), p.S(5), p.S(4), p.S(3), true, p.S(10), p.S(9), p.S(8),
                    p.S(7), p.U32(0), false);
         break;
     case META_SETDIBTODEV:
-        DrawBitmap(player, TrailingBitmap(p, 9), p.S(4), p.S(3), p.S(6), p.S(5), true, p.S(8), p.S(7), p.S(6),
+        DrawBitmap(player, TrailingBitmap(player, p, 9), p.S(4), p.S(3), p.S(6), p.S(5), true, p.S(8), p.S(7), p.S(6),
                    p.S(5), SRCCOPY, false);
         break;
     default:

@@ -48,7 +48,8 @@ static std::shared_ptr<TClipRegion> RegionOfBoxes(const std::vector<std::pair<TP
         const double t = pixel(std::min(a.Y, c.Y), area.Top, area.Bottom);
         const double b = pixel(std::max(a.Y, c.Y), area.Top, area.Bottom);
         if (r > l && b > t)
-            rects.push_back({static_cast<int>(l), static_cast<int>(t), static_cast<int>(r - l), static_cast<int>(b - t)});
+            rects.push_back(
+                {static_cast<int>(l), static_cast<int>(t), static_cast<int>(r - l), static_cast<int>(b - t)});
     }
     return std::make_shared<TClipRegion>(cairo_region_create_rectangles(rects.data(), static_cast<int>(rects.size())));
 }
@@ -143,7 +144,8 @@ void TPlayer::CombineClip(std::shared_ptr<TClipRegion> region, int mode)
         cairo_region_destroy(current);
         return;
     }
-    if (cairo_region_num_rectangles(current) > MaxClipRectangles || !Budget.Spend(cairo_region_num_rectangles(current))) {
+    const int count = cairo_region_num_rectangles(current);
+    if (count > MaxClipRectangles || !Budget.Spend(static_cast<uint64_t>(count))) {
         cairo_region_destroy(current);
         return;
     }

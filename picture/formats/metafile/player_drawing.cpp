@@ -245,8 +245,6 @@ void TPlayer::Paint(const TPath& path, bool fill, TColorRef color, const TBrushS
     cairo_translate(m, -box.Left, -box.Top);
     cairo_set_antialias(m, CAIRO_ANTIALIAS_NONE);
     // The mask takes the same clipping as the output.
-    double cx1, cy1, cx2, cy2;
-    cairo_clip_extents(Cairo, &cx1, &cy1, &cx2, &cy2);
     cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(Cairo);
     if (clip->status == CAIRO_STATUS_SUCCESS) {
         for (int i = 0; i < clip->num_rectangles; ++i)

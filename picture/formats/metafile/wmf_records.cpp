@@ -419,8 +419,8 @@ void PlayRecord(TPlayer& player, uint16_t function, const TParams& p)
             if (p.Count >= 9)
                 player.StretchBitmap(p.S(8), p.S(7), p.S(6), p.S(5), nullptr, p.U32(0));
         } else {
-            DrawBitmap(player, TrailingBitmap(player, p, 8), p.S(3), p.S(2), p.S(5), p.S(4), false, p.S(7), p.S(6), p.S(5),
-                       p.S(4), p.U32(0), true);
+            DrawBitmap(player, TrailingBitmap(player, p, 8), p.S(3), p.S(2), p.S(5), p.S(4), false, p.S(7), p.S(6),
+                       p.S(5), p.S(4), p.U32(0), true);
         }
         break;
     case META_DIBSTRETCHBLT:
@@ -428,8 +428,8 @@ void PlayRecord(TPlayer& player, uint16_t function, const TParams& p)
             if (p.Count >= 11)
                 player.StretchBitmap(p.S(10), p.S(9), p.S(8), p.S(7), nullptr, p.U32(0));
         } else {
-            DrawBitmap(player, TrailingBitmap(player, p, 10), p.S(5), p.S(4), p.S(3), p.S(2), false, p.S(9), p.S(8), p.S(7),
-                       p.S(6), p.U32(0), true);
+            DrawBitmap(player, TrailingBitmap(player, p, 10), p.S(5), p.S(4), p.S(3), p.S(2), false, p.S(9), p.S(8),
+                       p.S(7), p.S(6), p.U32(0), true);
         }
         break;
     case META_STRETCHDIB:

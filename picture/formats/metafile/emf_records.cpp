@@ -205,9 +205,11 @@ size_t MinimumSize(uint32_t type)
     case EMR_SETWORLDTRANSFORM:
         return 32;
     case EMR_MODIFYWORLDTRANSFORM:
-    case EMR_ROUNDRECT:
-    case EMR_ANGLEARC:
         return 36;
+    case EMR_ROUNDRECT:
+        return 32;
+    case EMR_ANGLEARC:
+        return 28;
     case EMR_ARC:
     case EMR_CHORD:
     case EMR_PIE:

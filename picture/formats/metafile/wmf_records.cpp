@@ -118,9 +118,10 @@ size_t MinimumParams(uint16_t function)
     case META_SETPIXEL:
     case META_EXTTEXTOUT:
         return 4;
-    case META_CREATEPENINDIRECT:
     case META_CREATEBRUSHINDIRECT:
         return 4;
+    case META_CREATEPENINDIRECT:
+        return 5;
     case META_ROUNDRECT:
     case META_PATBLT:
         return 6;

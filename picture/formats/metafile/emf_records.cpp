@@ -194,6 +194,7 @@ size_t MinimumSize(uint32_t type)
     case EMR_DELETEOBJECT:
     case EMR_SETARCDIRECTION:
     case EMR_SELECTCLIPPATH:
+    case EMR_CREATEPALETTE:
         return 12;
     case EMR_EXCLUDECLIPRECT:
     case EMR_INTERSECTCLIPRECT:

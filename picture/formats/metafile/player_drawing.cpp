@@ -21,6 +21,11 @@ namespace {
 // Coordinates farther out than this are degenerate: such shapes are skipped
 // (cairo's fixed-point numbers stop far below the range of the files).
 constexpr double CoordinateLimit = double(1 << 22);
+// Pens and dashes wider than this are held to it: cairo refuses lengths that
+// are not finite, and a refusal would stop every later drawing.
+constexpr double MaxPenPixels = double(1 << 16);
+
+double PenPixels(double length) { return std::isnan(length) ? 1 : std::clamp(length, 1.0, MaxPenPixels); }
 
 uint32_t PixelOf(TColorRef color) { return DevicePixel(static_cast<TColor>(color & 0xFFFFFF)); }
 
@@ -153,7 +158,7 @@ void TPlayer::SetPenStyle()
 {
     const TPenSpec& pen = State.Pen;
     const bool geometric = (pen.Style & PS_GEOMETRIC) != 0 || pen.Width > 1;
-    const double width = pen.Width <= 0 ? 1 : std::max(1.0, std::floor(LogicalToPixels(pen.Width) + 0.5));
+    const double width = pen.Width <= 0 ? 1 : PenPixels(std::floor(LogicalToPixels(pen.Width) + 0.5));
     cairo_set_line_width(Cairo, width);
     cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
     cairo_line_join_t join = CAIRO_LINE_JOIN_ROUND;
@@ -176,7 +181,7 @@ void TPlayer::SetPenStyle()
     std::vector<double> dashes;
     if ((pen.Style & PS_STYLE_MASK) == PS_USERSTYLE) {
         for (double d : pen.Dashes)
-            dashes.push_back(std::max(1.0, LogicalToPixels(std::fabs(d))));
+            dashes.push_back(PenPixels(LogicalToPixels(std::fabs(d))));
     } else {
         // Cosmetic dashes count pixels; wide ones grow with the pen.
         const double unit = width <= 1 ? 1 : width / 3;

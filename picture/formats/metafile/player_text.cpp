@@ -158,7 +158,7 @@ void TPlayer::TextOut(TPointD reference, const std::u32string& text, const std::
     // (counter-clockwise on the page, so against the angles of a y-down
     // output).
     cairo_translate(Cairo, origin.X, origin.Y);
-    cairo_rotate(Cairo, -State.Font.Escapement / 10.0 * std::numbers::pi / 180);
+    cairo_rotate(Cairo, -double(State.Font.Escapement) / 10.0 * std::numbers::pi / 180);
     cairo_set_font_size(Cairo, em);
     const double ascent = unit.ascent * em, descent = unit.descent * em;
     const std::string utf8 = Utf8Of(text);
@@ -183,6 +183,11 @@ void TPlayer::TextOut(TPointD reference, const std::u32string& text, const std::
         cairo_text_extents_t extents;
         cairo_scaled_font_glyph_extents(font, glyphs, count, &extents);
         width = extents.x_advance;
+    }
+    if (!std::isfinite(width) || std::fabs(width) > (1 << 22)) {
+        cairo_glyph_free(glyphs);
+        cairo_restore(Cairo);
+        return;
     }
     double x0 = 0;
     if ((State.TextAlign & TA_HORIZONTAL_MASK) == TA_CENTER)

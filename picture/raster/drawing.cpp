@@ -65,7 +65,6 @@ bool OnHatchLine(TBrushStyle style, int32_t x, int32_t y)
     }
 }
 
-
 namespace {
 
 // Guards the lock counts of all surfaces.

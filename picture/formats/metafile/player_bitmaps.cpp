@@ -177,6 +177,8 @@ void TPlayer::Blit(const TPointD corners[3], const TSourceBitmap* source, TRaste
                 cairo_set_source(l, pattern);
                 cairo_paint(l);
             }
+            cairo_rectangle(m, box.Left, box.Top, box.Width(), box.Height());
+            cairo_clip(m);
             AddParallelogram(m, corners);
             cairo_fill(m);
             cairo_destroy(l);

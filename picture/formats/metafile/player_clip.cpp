@@ -73,6 +73,9 @@ std::shared_ptr<TClipRegion> TPlayer::RegionOfPath(const TPath& path, bool windi
     cairo_set_antialias(m, CAIRO_ANTIALIAS_NONE);
     cairo_translate(m, -box.Left, -box.Top);
     cairo_set_fill_rule(m, winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    // Clipped to the mask's own bounds, cairo rasterizes only what it holds.
+    cairo_rectangle(m, box.Left, box.Top, box.Width(), box.Height());
+    cairo_clip(m);
     cairo_new_path(m);
     const std::vector<TPointD>& p = path.Points();
     size_t k = 0;

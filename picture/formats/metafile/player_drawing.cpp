@@ -27,6 +27,35 @@ constexpr double MaxPenPixels = double(1 << 16);
 
 double PenPixels(double length) { return std::isnan(length) ? 1 : std::clamp(length, 1.0, MaxPenPixels); }
 
+// A dashed line of more dashes than this is drawn solid: such a line runs
+// far outside the output, and cairo would lay out every dash.
+constexpr double MaxDashes = 1 << 16;
+
+// The length of a path's control polygon, which is at least that of the path.
+double PathLength(const TPath& path)
+{
+    double length = 0;
+    const std::vector<TPointD>& p = path.Points();
+    for (size_t i = 1; i < p.size(); ++i)
+        length += std::hypot(p[i].X - p[i - 1].X, p[i].Y - p[i - 1].Y);
+    return length;
+}
+
+void LimitDashes(cairo_t* cr, const TPath& path)
+{
+    const int count = cairo_get_dash_count(cr);
+    if (count == 0)
+        return;
+    std::vector<double> dashes(static_cast<size_t>(count));
+    double offset = 0;
+    cairo_get_dash(cr, dashes.data(), &offset);
+    double period = 0;
+    for (double d : dashes)
+        period += d;
+    if (PathLength(path) / period > MaxDashes)
+        cairo_set_dash(cr, nullptr, 0, 0);
+}
+
 uint32_t PixelOf(TColorRef color) { return DevicePixel(static_cast<TColor>(color & 0xFFFFFF)); }
 
 void SetColor(cairo_t* cr, TColorRef color)
@@ -223,24 +252,24 @@ void TPlayer::Paint(const TPath& path, bool fill, TColorRef color, const TBrushS
             SetBrushSource(*brush);
         else
             SetColor(Cairo, color);
-        if (fill)
+        if (fill) {
             cairo_fill(Cairo);
-        else
+        } else {
+            LimitDashes(Cairo, path);
             cairo_stroke(Cairo);
+        }
         return;
     }
     // Any other mode mixes the pen's colour with the pixels under the shape:
-    // the shape's coverage is drawn into a mask first.
+    // the shape's coverage is drawn into a mask first, over the part of the
+    // output that the shape's bounds (and the pen) can reach.
     double x1, y1, x2, y2;
-    if (fill)
-        cairo_fill_extents(Cairo, &x1, &y1, &x2, &y2);
-    else
-        cairo_stroke_extents(Cairo, &x1, &y1, &x2, &y2);
+    path.Bounds(x1, y1, x2, y2);
     const TRect& area = Output.Area();
-    const TRect box = Intersect(Rect(static_cast<int32_t>(std::floor(std::max<double>(x1, area.Left))),
-                                     static_cast<int32_t>(std::floor(std::max<double>(y1, area.Top))),
-                                     static_cast<int32_t>(std::ceil(std::min<double>(x2, area.Right))),
-                                     static_cast<int32_t>(std::ceil(std::min<double>(y2, area.Bottom)))),
+    const TRect box = Intersect(Rect(static_cast<int32_t>(std::floor(std::max<double>(x1 - margin, area.Left))),
+                                     static_cast<int32_t>(std::floor(std::max<double>(y1 - margin, area.Top))),
+                                     static_cast<int32_t>(std::ceil(std::min<double>(x2 + margin, area.Right))),
+                                     static_cast<int32_t>(std::ceil(std::min<double>(y2 + margin, area.Bottom)))),
                                 area);
     cairo_new_path(Cairo);
     if (box.IsEmpty())
@@ -258,6 +287,9 @@ void TPlayer::Paint(const TPath& path, bool fill, TColorRef color, const TBrushS
         cairo_clip(m);
     }
     cairo_rectangle_list_destroy(clip);
+    // Clipped to the mask's own bounds, cairo rasterizes only what it holds.
+    cairo_rectangle(m, box.Left, box.Top, box.Width(), box.Height());
+    cairo_clip(m);
     AddPath(m, path);
     cairo_set_fill_rule(m, cairo_get_fill_rule(Cairo));
     cairo_set_line_width(m, cairo_get_line_width(Cairo));

@@ -18,6 +18,8 @@ namespace {
 constexpr size_t MaxFaces = 64;
 // Glyphs larger than this (in pixels) are not drawn.
 constexpr double MaxGlyphPixels = 4096;
+// Glyphs up to this size are drawn from cairo's cache of glyph images.
+constexpr double MaxCachedGlyphPixels = 256;
 constexpr double DefaultCellPixels = 16;
 // The size at which a font's proportions are measured.
 constexpr double MetricsSize = 256;
@@ -209,7 +211,16 @@ void TPlayer::TextOut(TPointD reference, const std::u32string& text, const std::
         cairo_fill(Cairo);
     }
     SetColor(Cairo, State.TextColor);
-    cairo_show_glyphs(Cairo, glyphs, count);
+    if (em <= MaxCachedGlyphPixels) {
+        cairo_show_glyphs(Cairo, glyphs, count);
+    } else {
+        // Large glyphs are filled as outlines: cairo keeps no image of them
+        // for the rest of the process, and only what the output shows is
+        // rasterized.
+        cairo_new_path(Cairo);
+        cairo_glyph_path(Cairo, glyphs, count);
+        cairo_fill(Cairo);
+    }
     cairo_glyph_free(glyphs);
     const double thickness = std::max(1.0, std::round(em / 14));
     if (State.Font.Underline)

@@ -8,6 +8,9 @@ set(TREMALU_FUZZ_TARGETS
   "jpeg"
   "jpeg_rows tremalu_app_logic"
   "mpo"
+  "icon"
+  "wmf"
+  "emf"
 )
 
 # Calls body_function(NAME LIBRARIES...) for every target.

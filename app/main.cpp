@@ -1,8 +1,15 @@
 // The program entry: picture modules, the toolkit, the application title,
 // the three windows in their order and the event loop of the main window.
-// No command-line arguments are read.
+//
+//   tremalu [GAUCHE [DROITE]]
+//
+// Pictures named on the command line are loaded into the LEFT and RIGHT
+// sides once the main window is shown, as if chosen in its open dialog; a
+// stereo camera's file (MPO, JPS) named alone fills both sides.
+// Nothing else on the command line is read, by the program or by Qt.
 #include "application.h"
 #include "failure_guard.h"
+#include "outside_pictures.h"
 #include "picture_modules.h"
 #include "program_icon.h"
 #include "toolkit.h"
@@ -10,9 +17,13 @@
 #include "unit2.h"
 #include "unit3.h"
 
-int main(int, char* argv[])
+#include <string>
+#include <vector>
+
+int main(int argc, char* argv[])
 {
     using namespace tremalu;
+    const std::vector<std::string> names(argv + 1, argv + argc);
     // Declared first, so that the modules unregister their formats only
     // after the windows are gone.
     TPictureModules modules;
@@ -29,5 +40,5 @@ int main(int, char* argv[])
     });
     if (!built)
         return 1;
-    return application.Run();
+    return application.Run([&] { Depart->OpenPictures(CommandLinePictures(names)); });
 }

@@ -1,9 +1,18 @@
 #include "unit1.h"
 
 #include "anaglyph.h"
+#include "failure_guard.h"
+#include "file_drops.h"
 #include "fitting.h"
 #include "message_box.h"
+#include "mix_choice.h"
+#include "popup_menu.h"
 #include "side_picture.h"
+#include "stereo_sides.h"
+#include "user_settings.h"
+
+#include <algorithm>
+#include <iterator>
 #include "unit2.h"
 #include "unit3.h"
 
@@ -15,7 +24,20 @@ TDepart::TDepart()
 {
     setupUi(this);
     Loaded();
+    BuildMixMenu();
     BindEvents();
+}
+
+void TDepart::BuildMixMenu()
+{
+    MixMenu = new TPopupMenu(*calcul);
+    enum { MethodGroup = 1, GlassesGroup = 2 };
+    for (size_t i = 0; i < std::size(MethodItems); ++i)
+        MethodItems[i] = MixMenu->AddItem(MethodCaptions[i], Bind(this, &TDepart::MethodItemClick), MethodGroup);
+    MixMenu->AddSeparator();
+    for (size_t i = 0; i < std::size(GlassesItems); ++i)
+        GlassesItems[i] = MixMenu->AddItem(GlassesCaptions[i], Bind(this, &TDepart::GlassesItemClick), GlassesGroup);
+    ShowMix();
 }
 
 void TDepart::BindEvents()
@@ -38,12 +60,53 @@ void TDepart::BindEvents()
     OnMouseMove = surface;
     for (TControlEvents* control : std::initializer_list<TControlEvents*>{FG, FD, TG, TD, Panel1, IG, Panel2, ID})
         control->OnMouseMove = surface;
+
+    // The preview frames take files dropped onto them (the views inside
+    // leave drags to their frame).
+    auto* leftDrops = new TFileDropTarget(*Panel1);
+    leftDrops->OnDragOver = Bind(this, &TDepart::Panel1DragOver);
+    leftDrops->OnDragDrop = Bind(this, &TDepart::Panel1DragDrop);
+    auto* rightDrops = new TFileDropTarget(*Panel2);
+    rightDrops->OnDragOver = Bind(this, &TDepart::Panel2DragOver);
+    rightDrops->OnDragDrop = Bind(this, &TDepart::Panel2DragDrop);
 }
 
 void TDepart::FormCreate(QObject&)
 {
     Pair.LeftLoaded = false;
     Pair.RightLoaded = false;
+    Mix = StoredMix(ReadSetting(MethodSetting, ""), ReadSetting(GlassesSetting, ""));
+    ShowMix();
+}
+
+void TDepart::ShowMix()
+{
+    for (size_t i = 0; i < std::size(MethodItems); ++i) {
+        const auto method = static_cast<TAnaglyphMethod>(i);
+        MethodItems[i]->setChecked(method == Mix.Method);
+        MethodItems[i]->setEnabled(MethodOffered(method, Mix));
+    }
+    for (size_t i = 0; i < std::size(GlassesItems); ++i) {
+        const auto glasses = static_cast<TAnaglyphGlasses>(i);
+        GlassesItems[i]->setChecked(glasses == Mix.Glasses);
+        GlassesItems[i]->setEnabled(GlassesOffered(glasses, Mix));
+    }
+}
+
+void TDepart::MethodItemClick(QObject& Sender)
+{
+    const auto chosen = std::find(std::begin(MethodItems), std::end(MethodItems), &Sender);
+    Mix.Method = static_cast<TAnaglyphMethod>(chosen - std::begin(MethodItems));
+    ShowMix();
+    WriteSetting(MethodSetting, MethodName(Mix.Method));
+}
+
+void TDepart::GlassesItemClick(QObject& Sender)
+{
+    const auto chosen = std::find(std::begin(GlassesItems), std::end(GlassesItems), &Sender);
+    Mix.Glasses = static_cast<TAnaglyphGlasses>(chosen - std::begin(GlassesItems));
+    ShowMix();
+    WriteSetting(GlassesSetting, GlassesName(Mix.Glasses));
 }
 
 void TDepart::titreClick(QObject&)
@@ -58,10 +121,12 @@ void TDepart::titreClick(QObject&)
 
 void TDepart::SetInfo(const std::string& text)
 {
-    // The button's own setting, whatever the window's state.
-    if (ChargeG->isEnabledTo(this))
+    if (Working())
         Info->SetCaption(text);
 }
+
+// The button's own setting, whatever the window's state.
+bool TDepart::Working() const { return ChargeG->isEnabledTo(this); }
 
 void TDepart::ChargeGMouseMove(QObject&, int, int) { SetInfo(depart_texts::LoadLeft); }
 void TDepart::ChargeDMouseMove(QObject&, int, int) { SetInfo(depart_texts::LoadRight); }
@@ -69,32 +134,91 @@ void TDepart::calculMouseMove(QObject&, int, int) { SetInfo(depart_texts::Compos
 void TDepart::BaideMouseMove(QObject&, int, int) { SetInfo(depart_texts::Help); }
 void TDepart::FormMouseMove(QObject&, int, int) { SetInfo(""); }
 
-void TDepart::ChargeGClick(QObject&)
+TDepart::TSide TDepart::SideOf(TPairSide side)
 {
-    LoadSide({Panel1, IG, FG, TG, Pair.LeftFileName, Pair.LeftWidth, Pair.LeftHeight, Pair.LeftLoaded});
+    if (side == TPairSide::Left)
+        return {Panel1, IG, FG, TG, Pair.LeftFileName, Pair.LeftWidth, Pair.LeftHeight, Pair.LeftLoaded};
+    return {Panel2, ID, FD, TD, Pair.RightFileName, Pair.RightWidth, Pair.RightHeight, Pair.RightLoaded};
 }
 
-void TDepart::ChargeDClick(QObject&)
-{
-    LoadSide({Panel2, ID, FD, TD, Pair.RightFileName, Pair.RightWidth, Pair.RightHeight, Pair.RightLoaded});
-}
+void TDepart::ChargeGClick(QObject&) { LoadSide(SideOf(TPairSide::Left)); }
+void TDepart::ChargeDClick(QObject&) { LoadSide(SideOf(TPairSide::Right)); }
 
 void TDepart::LoadSide(const TSide& side)
 {
     if (!OP.Run())
         return;
+    LoadChosenFile(side);
+}
+
+void TDepart::OpenPictures(const std::vector<TSideFile>& files)
+{
+    for (const TSideFile& file : files) {
+        Guarded([&] {
+            OP.FileName = file.FileName;
+            if (file.Side == TPairSide::Both)
+                LoadChosenPair();
+            else
+                LoadChosenFile(SideOf(file.Side));
+        });
+    }
+}
+
+bool TDepart::TakesDrop(TPairSide frame, const std::vector<std::string>& files) const
+{
+    return Working() && !DroppedPictures(frame, files).empty();
+}
+
+void TDepart::Panel1DragOver(QObject&, const std::vector<std::string>& Files, bool& Accept)
+{
+    Accept = TakesDrop(TPairSide::Left, Files);
+}
+
+void TDepart::Panel2DragOver(QObject&, const std::vector<std::string>& Files, bool& Accept)
+{
+    Accept = TakesDrop(TPairSide::Right, Files);
+}
+
+void TDepart::Panel1DragDrop(QObject&, const std::vector<std::string>& Files)
+{
+    if (TakesDrop(TPairSide::Left, Files))
+        OpenPictures(DroppedPictures(TPairSide::Left, Files));
+}
+
+void TDepart::Panel2DragDrop(QObject&, const std::vector<std::string>& Files)
+{
+    if (TakesDrop(TPairSide::Right, Files))
+        OpenPictures(DroppedPictures(TPairSide::Right, Files));
+}
+
+void TDepart::LoadChosenFile(const TSide& side)
+{
     side.FileName = OP.FileName;
     // The picture is read into a container of its own first: only a picture
     // that loaded and has pixels replaces what the side shows.
-    std::unique_ptr<TPicture> loaded = LoadSidePicture(OP.FileName);
-    const int32_t width = loaded->PixelWidth();
-    const int32_t height = loaded->PixelHeight();
+    ShowLoaded(side, *LoadSidePicture(OP.FileName));
+}
+
+void TDepart::LoadChosenPair()
+{
+    const TSide left = SideOf(TPairSide::Left), right = SideOf(TPairSide::Right);
+    left.FileName = right.FileName = OP.FileName;
+    // Both pictures are read before either side changes.
+    const TSidePictures pair = LoadStereoSides(OP.FileName);
+    ShowLoaded(left, *pair.Left);
+    ShowLoaded(right, *pair.Right);
+}
+
+void TDepart::ShowLoaded(const TSide& side, const TPicture& loaded)
+{
+    const int32_t width = loaded.PixelWidth();
+    const int32_t height = loaded.PixelHeight();
     const TFittedBounds fit = FitIntoBox(width, height, PreviewBox, side.Frame->width(), side.Frame->height());
 
     TImage& view = side.View->Image();
     view.SetAutoSize(false);
     view.SetStretch(true);
-    view.Picture().CopyFrom(loaded.get());
+    view.Picture().CopyFrom(&loaded);
     side.View->SetBounds(fit.Left, fit.Top, fit.Width, fit.Height);
     side.View->show();
     side.Width = width;
@@ -116,7 +240,8 @@ void TDepart::calculClick(QObject&)
     const int32_t height = Pair.LeftHeight;
     // A picture that fails to draw stops here, before the result window
     // changes or shows.
-    std::unique_ptr<TBitmap> anaglyph = ComposeAnaglyph(IG->Picture().Graphic(), ID->Picture().Graphic(), width, height);
+    std::unique_ptr<TBitmap> anaglyph =
+        ComposeAnaglyph(IG->Picture().Graphic(), ID->Picture().Graphic(), width, height, Mix);
     Result->ShowAnaglyph(*anaglyph);
 }
 

@@ -3,18 +3,28 @@
 //
 // The window starts waiting for the title: its buttons are disabled and the
 // status line shows its invitation whatever the mouse passes over. A click
-// on the title picture hides the title for good, enables the buttons and
-// makes the status line follow the mouse over the buttons.
+// on the title picture hides the title for good, enables the buttons (and
+// the glasses button's pop-up menu of methods and glasses, and drops onto
+// the preview frames) and makes the status line follow the mouse over the
+// buttons.
 #pragma once
 
+#include "mix_choice.h"
 #include "form.h"
+#include "outside_pictures.h"
 #include "pair_state.h"
 #include "dialogs/picture_dialogs.h"
 #include "ui_depart.h"
 
+#include <iterator>
 #include <string>
+#include <vector>
+
+class QAction;
 
 namespace tremalu {
+
+class TPopupMenu;
 
 // Texts of the status line.
 namespace depart_texts {
@@ -34,7 +44,16 @@ public:
     // The open dialog shared by both sides: its name and filter carry over
     // from one side's choice to the other's.
     TOpenPictureDialog OP;
+    // What the glasses button composes with: chosen in the button's pop-up
+    // menu, kept between runs; colour, red/cyan until chosen otherwise.
+    TAnaglyphMix Mix;
+    // The pop-up menu of calcul: the methods, a separator, the glasses,
+    // each item in the order of its enumeration.
+    TPopupMenu* MixMenu = nullptr;
+    QAction* MethodItems[std::size(MethodCaptions)] = {};
+    QAction* GlassesItems[std::size(GlassesCaptions)] = {};
 
+    // Resets the pair state and takes the mix kept by the last run.
     void FormCreate(QObject& Sender);
     // The start gate: the only way to the working state.
     void titreClick(QObject& Sender);
@@ -59,6 +78,23 @@ public:
     void calculClick(QObject& Sender);
     // Shows the help window, without blocking the others.
     void BaideClick(QObject& Sender);
+    // The items of the pop-up menu: the method or the glasses chosen is
+    // checked, used from the next composition on and kept for the next run.
+    void MethodItemClick(QObject& Sender);
+    void GlassesItemClick(QObject& Sender);
+
+    // Loads files named outside the dialog (the command line, a drop) as
+    // if the dialog had chosen each: the dialog's name is set to it, then
+    // the side loads as its button would. Each file's failure is shown on
+    // its own and the next file still loads.
+    void OpenPictures(const std::vector<TSideFile>& files);
+
+    // Files dragged over a preview frame are taken once the title has been
+    // clicked, when the drop rules give them a side; a drop loads them.
+    void Panel1DragOver(QObject& Sender, const std::vector<std::string>& Files, bool& Accept);
+    void Panel2DragOver(QObject& Sender, const std::vector<std::string>& Files, bool& Accept);
+    void Panel1DragDrop(QObject& Sender, const std::vector<std::string>& Files);
+    void Panel2DragDrop(QObject& Sender, const std::vector<std::string>& Files);
 
 private:
     // What differs between the two sides.
@@ -72,7 +108,22 @@ private:
         int32_t& Height;
         bool& Loaded;
     };
+    TSide SideOf(TPairSide side);
+    // The side's button: the dialog, then the chosen file.
     void LoadSide(const TSide& side);
+    // Loads the dialog's FileName into the side.
+    void LoadChosenFile(const TSide& side);
+    // Loads a stereo camera's file named FileName in the dialog into both
+    // sides, each as if its picture had been chosen from that file.
+    void LoadChosenPair();
+    // Shows a loaded picture in the side, with its name and natural size.
+    void ShowLoaded(const TSide& side, const TPicture& loaded);
+    // Once the title has been clicked: the buttons work, drops are taken.
+    bool Working() const;
+    bool TakesDrop(TPairSide frame, const std::vector<std::string>& files) const;
+    void BuildMixMenu();
+    // Checks the items of Mix and offers only the items that suit it.
+    void ShowMix();
     void BindEvents();
 };
 

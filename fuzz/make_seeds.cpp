@@ -7,10 +7,13 @@
 #include "core/streams.h"
 #include "formats/gif/gif_image.h"
 #include "gif_builder.h"
+#include "icon_builder.h"
+#include "metafile_builder.h"
 #include "jpeg_fixtures.h"
 #include "mpo_builder.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -276,6 +279,162 @@ void GifSeeds(const std::vector<std::filesystem::path>& dirs)
     }
 }
 
+void IconSeeds(const std::filesystem::path& dir)
+{
+    using testing_support::BuildIconFile;
+    using testing_support::DibIconImage;
+    using testing_support::IconEntryFields;
+    using testing_support::PngImage;
+    std::filesystem::create_directories(dir);
+    const auto image = [](int32_t size, bool indexed, bool alpha) {
+        std::vector<uint32_t> pixels;
+        std::vector<uint8_t> mask;
+        for (int32_t y = 0; y < size; ++y)
+            for (int32_t x = 0; x < size; ++x) {
+                const uint32_t c = SeedPixel(x, y);
+                pixels.push_back(indexed ? (x + y) % 16 : (alpha ? (uint32_t((x * 16) & 0xFF) << 24) | c : c));
+                mask.push_back((x + y) % 3 == 0);
+            }
+        return DibIconImage(size, size, pixels, mask, indexed ? Palette(16) : std::vector<uint32_t>{});
+    };
+    IconEntryFields small{16, 16, 16, image(16, true, false)};
+    IconEntryFields middle{32, 32, 0, image(32, false, false)};
+    IconEntryFields alpha{8, 8, 0, image(8, false, true)};
+    std::vector<uint32_t> pngPixels;
+    for (int32_t i = 0; i < 12 * 12; ++i)
+        pngPixels.push_back((uint32_t(i * 7) << 24) | SeedPixel(i % 12, i / 12));
+    IconEntryFields png{12, 12, 0, PngImage(12, 12, pngPixels)};
+    Save(dir / "three_sizes.ico", BuildIconFile({small, middle, alpha}));
+    Save(dir / "four_bit.ico", BuildIconFile({small}));
+    Save(dir / "alpha.ico", BuildIconFile({alpha}));
+    Save(dir / "png.ico", BuildIconFile({png, small}));
+    Save(dir / "cursor.cur", BuildIconFile({small}, 2));
+}
+
+uint32_t FloatBits(float f)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+void EmfSeeds(const std::filesystem::path& dir)
+{
+    using testing_support::EmfWriter;
+    std::filesystem::create_directories(dir);
+    const auto start = [] { return EmfWriter({0, 0, 1270, 1270}, 480, 480, 127, 127, 16); };
+    Save(dir / "shapes.emf", start()
+                                 .CreatePen(1, 0x10000 | 0x2000, 3, 0x0000FF)
+                                 .CreateBrush(2, 0, 0x00FF00)
+                                 .Select(1)
+                                 .Select(2)
+                                 .Rectangle(2, 2, 20, 20)
+                                 .Ellipse(10, 10, 40, 30)
+                                 .Record(44, {20, 20, 45, 45, 8, 8})               // round rectangle
+                                 .Record(45, {0, 0, 40, 40, 40, 20, 20, 0})        // arc
+                                 .Record(46, {5, 5, 35, 35, 35, 20, 5, 20})        // chord
+                                 .Record(47, {5, 5, 35, 35, 20, 5, 35, 20})        // pie
+                                 .Polygon16({{1, 1}, {40, 5}, {20, 40}})
+                                 .Record(27, {3, 3})                               // move to
+                                 .Record(54, {44, 30})                             // line to
+                                 .Finish());
+    Save(dir / "text.emf", start()
+                               .CreateFont(1, -12, 700, u"Liberation Serif")
+                               .Select(1)
+                               .Record(22, {24})                        // baseline alignment
+                               .Record(24, {0x0000FF})                  // text colour
+                               .TextOut(5, 20, u"Fuzz", {6, 6, 6, 6})
+                               .Record(18, {2})
+                               .TextOut(5, 40, u"\u00e9t\u00e9")
+                               .Finish());
+    Save(dir / "bitmap.emf", start()
+                                 .StretchDIBits(0, 0, 30, 20, 3, 2, {0xFF0000, 0x00FF00, 0x0000FF, 1, 2, 3})
+                                 .Finish());
+    Save(dir / "clip_paths.emf", start()
+                                     .Record(33, {})
+                                     .Record(30, {5, 5, 40, 40})
+                                     .Record(29, {10, 10, 20, 20})
+                                     .Record(59, {})  // begin path
+                                     .Ellipse(0, 0, 30, 30)
+                                     .Record(60, {})  // end path
+                                     .Record(67, {1}) // clip to it
+                                     .CreateBrush(1, 2, 0xFF0000, 5)
+                                     .Select(1)
+                                     .Rectangle(0, 0, 48, 48)
+                                     .Record(34, {0xFFFFFFFF})
+                                     .Record(59, {})
+                                     .Polygon16({{0, 40}, {20, 48}, {40, 40}})
+                                     .Record(60, {})
+                                     .Record(63, {0, 0, 0, 0})  // stroke and fill
+                                     .Finish());
+    Save(dir / "mapping.emf", start()
+                                  .Record(17, {8})
+                                  .Record(9, {1000, 1000})
+                                  .Record(11, {48, 48})
+                                  .Record(10, {uint32_t(-100), uint32_t(-100)})
+                                  .Record(35, {FloatBits(0.9f), FloatBits(0.3f), FloatBits(-0.3f), FloatBits(0.9f), 0, 0})
+                                  .Record(20, {7})  // exclusive-or pen
+                                  .Rectangle(0, 0, 600, 600)
+                                  .Record(36, {FloatBits(1), 0, 0, FloatBits(1), 0, 0, 1})
+                                  .Record(17, {2})  // tenths of a millimetre
+                                  .Ellipse(0, 0, 100, -100)
+                                  .Finish());
+}
+
+void WmfSeeds(const std::filesystem::path& dir)
+{
+    using testing_support::WmfWriter;
+    using testing_support::Words32;
+    std::filesystem::create_directories(dir);
+    const auto start = [] {
+        WmfWriter w(0, 0, 480, 480, 1440);
+        w.Record(0x020B, {0, 0}).Record(0x020C, {480, 480});
+        return w;
+    };
+    Save(dir / "shapes.wmf", start()
+                                 .Record(0x02FA, {0, 3, 0, 0x00FF, 0})  // pen
+                                 .Record(0x02FC, {0, 0xFF00, 0, 0})     // brush
+                                 .Record(0x012D, {0})
+                                 .Record(0x012D, {1})
+                                 .Record(0x041B, {200, 200, 10, 10})
+                                 .Record(0x0418, {400, 300, 100, 50})
+                                 .Record(0x061C, {40, 40, 460, 460, 250, 250})
+                                 .Record(0x0817, {0, 240, 240, 480, 480, 480, 0, 0})
+                                 .Record(0x0324, {3, 10, 10, 300, 40, 100, 400})
+                                 .Record(0x0538, {2, 3, 3, 0, 0, 50, 0, 0, 50, 100, 100, 150, 100, 100, 150})
+                                 .Record(0x0214, {5, 5})
+                                 .Record(0x0213, {470, 470})
+                                 .Record(0x01F0, {0})
+                                 .Finish());
+    Save(dir / "text.wmf", start()
+                               .Record(0x02FB, {uint16_t(-40), 0, 0, 0, 400, 0, 0, 0, 0, 'A' | ('r' << 8),
+                                                'i' | ('a' << 8), 'l', 0})
+                               .Record(0x012D, {0})
+                               .Record(0x0209, Words32(0xFF0000))
+                               .Record(0x0521, {5, 'H' | ('e' << 8), 'l' | ('l' << 8), 'o', 100, 20})
+                               .Record(0x0A32, {200, 20, 3, 0, 'a' | ('b' << 8), 'c', 30, 30, 30})
+                               .Finish());
+    std::vector<uint16_t> dib = {40, 0, 2, 0, 2, 0, 1, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0xFF00, 0x00FF, 0xFF00, 0, 0xFF00, 0xFF00, 0x00FF, 0};
+    std::vector<uint16_t> stretch = {0x0020, 0x00CC, 0, 2, 2, 0, 0, 200, 200, 10, 10};
+    stretch.insert(stretch.end(), dib.begin(), dib.end());
+    Save(dir / "bitmap.wmf", start()
+                                 .Record(0x0F43, stretch)
+                                 .Record(0x061D, {0x0021, 0x00F0, 50, 50, 300, 300})  // pattern fill
+                                 .Finish());
+    Save(dir / "clip.wmf", start()
+                               .Record(0x001E, {})
+                               .Record(0x0416, {300, 300, 100, 100})
+                               .Record(0x0415, {200, 200, 150, 150})
+                               .Record(0x02FC, {2, 0x00FF, 0, 3})  // hatched brush
+                               .Record(0x012D, {0})
+                               .Record(0x041B, {480, 480, 0, 0})
+                               .Record(0x0127, {uint16_t(-1)})
+                               .Record(0x0104, {7})  // exclusive-or pen
+                               .Record(0x0418, {480, 480, 0, 0})
+                               .Finish());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -289,5 +448,8 @@ int main(int argc, char** argv)
     JpegSeeds(root / "jpeg");
     MpoSeeds(root / "mpo");
     GifSeeds({root / "gif", root / "gif_painter", root / "gif_threaded"});
+    IconSeeds(root / "icon");
+    EmfSeeds(root / "emf");
+    WmfSeeds(root / "wmf");
     return 0;
 }

@@ -11,6 +11,9 @@ set(TREMALU_FUZZ_TARGETS
   "gif"
   "gif_painter"
   "gif_threaded"
+  "icon"
+  "wmf"
+  "emf"
 )
 
 # Calls body_function(NAME LIBRARIES...) for every target.

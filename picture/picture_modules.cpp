@@ -4,7 +4,9 @@
 #include "core/ole_graphic.h"
 #include "formats/bmp/bmp_module.h"
 #include "formats/gif/gif_module.h"
+#include "formats/icon/icon_module.h"
 #include "formats/jpeg/jpeg_module.h"
+#include "formats/metafile/metafile_module.h"
 
 #include <iterator>
 
@@ -16,6 +18,8 @@ namespace {
 // of the open dialog's filter, follows from it. The formats the registry is
 // made with come first.
 constexpr const TPictureModule* Modules[] = {
+    &MetafileModule,    // wmf, emf
+    &IconModule,        // ico
     &BmpModule,         // bmp
     &JpegModule,        // jpeg, jpg
     &GifModule,         // gif

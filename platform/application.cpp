@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "failure_guard.h"
 #include "message_box.h"
 
 #include <QEventLoop>
@@ -36,7 +37,7 @@ void TApplication::Adopt(std::unique_ptr<TForm> form, std::function<void()> forg
     FForms.push_back({std::move(form), std::move(forget)});
 }
 
-int TApplication::Run()
+int TApplication::Run(const std::function<void()>& started)
 {
     if (FMainForm == nullptr)
         return 0;
@@ -45,6 +46,8 @@ int TApplication::Run()
     // are open.
     QObject::connect(FMainForm, &TForm::closed, &loop, [&loop] { loop.exit(0); });
     FMainForm->Show();
+    if (started)
+        QMetaObject::invokeMethod(&loop, [&started] { Guarded(started); }, Qt::QueuedConnection);
     return loop.exec();
 }
 

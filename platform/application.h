@@ -41,8 +41,10 @@ public:
     TForm* MainForm() const { return FMainForm; }
 
     // Shows the main window and runs the event loop until it is closed.
-    // Returns the program's exit status.
-    int Run();
+    // started, when given, runs once from the event loop as soon as it
+    // turns, the main window shown, inside the failure guard (what the
+    // program was asked to do at start-up). Returns the exit status.
+    int Run(const std::function<void()>& started = {});
 
 private:
     void Adopt(std::unique_ptr<TForm> form, std::function<void()> forget);

@@ -15,8 +15,8 @@ namespace tremalu {
 
 class TToolkit {
 public:
-    // Qt is given the program's path and nothing else: the program reads no
-    // command-line arguments, Qt's own included.
+    // Qt is given the program's path and nothing else: the command line is
+    // the program's own (names of pictures), never options of Qt's.
     explicit TToolkit(const std::string& programPath);
     ~TToolkit();
     TToolkit(const TToolkit&) = delete;

@@ -1,6 +1,9 @@
 #include "bmp_builder.h"
 #include "cli_commands.h"
 #include "gif_builder.h"
+#include "icon_builder.h"
+#include "metafile_builder.h"
+#include "raster/bitmap.h"
 #include "jpeg_fixtures.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "core/streams.h"
@@ -376,4 +379,27 @@ TEST(CliGif, DamagedFileWritesNothing)
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(r.Err, "Premature end of data.\n");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.gif"});
+}
+
+// Icons report the standard size until drawn; metafiles the size of their
+// headers. Render draws each onto a white bitmap of that size.
+TEST(Cli, IconsAndMetafilesInfoAndRender)
+{
+    TempDir dir;
+    const std::vector<uint32_t> red(16 * 16, 0xFF0000);
+    WriteBytes(dir.File("a.ico"),
+               testing_support::BuildIconFile(
+                   {{16, 16, 0, testing_support::DibIconImage(16, 16, red, std::vector<uint8_t>(256, 0))}}));
+    WriteBytes(dir.File("b.wmf"), testing_support::WmfWriter(0, 0, 1440, 720, 1440).Finish());
+    WriteBytes(dir.File("c.emf"), testing_support::EmfWriter({0, 0, 5080, 2540}, 1024, 768, 320, 240).Finish());
+    EXPECT_EQ(RunTool({"info", dir.File("a.ico")}).Out, "TIcon 32 32\n");
+    EXPECT_EQ(RunTool({"info", dir.File("b.wmf")}).Out, "TMetafile 96 48\n");
+    EXPECT_EQ(RunTool({"info", dir.File("c.emf")}).Out, "TMetafile 163 81\n");
+
+    ASSERT_EQ(RunTool({"render", dir.File("a.ico"), dir.File("a.bmp")}).Code, 0);
+    TBitmap drawn;
+    drawn.ReadFromFile(dir.File("a.bmp"));
+    EXPECT_EQ(drawn.PixelWidth(), 32);
+    EXPECT_EQ(drawn.PeekPixels()->PixelAt(15, 15), 0xFF0000u);
+    EXPECT_EQ(drawn.PeekPixels()->PixelAt(16, 16), 0xFFFFFFu);
 }

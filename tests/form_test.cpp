@@ -271,6 +271,33 @@ TEST(Application, ClosingAnotherWindowDoesNotEndTheLoop)
     EXPECT_TRUE(stillRunning);
 }
 
+// What the program is asked to do at start-up (pictures named on its
+// command line) runs once the main window is shown, inside the loop; a
+// failure there is shown and the program goes on.
+TEST(Application, StartUpWorkRunsInTheLoopWithTheMainWindowShown)
+{
+    testing_support::TRecordingPresenter recorder;
+    TPresenterOverride installed(recorder);
+    TApplication application;
+    application.SetTitle("TREMALU");
+    TSampleForm* main = nullptr;
+    application.CreateForm(main);
+    int runs = 0;
+    Watchdog watchdog(*main);
+    EXPECT_EQ(application.Run([&] {
+                  ++runs;
+                  EXPECT_TRUE(main->isVisible());
+                  // The loop goes on after the failure, until the main
+                  // window closes.
+                  QTimer::singleShot(0, main, [&] { main->close(); });
+                  throw EFOpenError("Impossible d'ouvrir le fichier g.bmp");
+              }),
+              0);
+    EXPECT_EQ(runs, 1);
+    ASSERT_EQ(recorder.Boxes.size(), 1u);
+    EXPECT_EQ(recorder.Boxes[0].Text, "Impossible d'ouvrir le fichier g.bmp.");
+}
+
 TEST(Application, TitleIsTheApplicationNameNotTheDisplayName)
 {
     TApplication application;

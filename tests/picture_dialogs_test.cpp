@@ -102,6 +102,9 @@ TEST_F(PictureDialogs, OpenDialogShowsEveryRegisteredKindWithTheAllPairFirst)
     EXPECT_EQ(shown, Descriptions(dialog.Filter));
     EXPECT_TRUE(shown.contains(QStringLiteral("Fichier image JPEG (*.jpg)")));
     EXPECT_TRUE(shown.contains(QStringLiteral("Bitmaps (*.bmp)")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Icônes (*.ico)")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("MétaFichiers évolués (*.emf)")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("MétaFichiers (*.wmf)")));
 }
 
 TEST_F(PictureDialogs, SaveDialogShowsItsTwoPairsJpegFirst)

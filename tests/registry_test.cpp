@@ -1,7 +1,9 @@
 #include "raster/bitmap.h"
 #include "core/format_registry.h"
 #include "formats/gif/gif_image.h"
+#include "formats/icon/icon.h"
 #include "formats/jpeg/jpeg_image.h"
+#include "formats/metafile/metafile.h"
 #include "core/ole_graphic.h"
 #include "test_kinds.h"
 
@@ -110,15 +112,21 @@ TEST(FormatRegistry, ProgramRegistryHoldsItsModulesInStartUpOrder)
     std::vector<std::string> extensions;
     for (const TFileFormat& f : FormatRegistry().Entries())
         extensions.push_back(f.Extension);
-    EXPECT_EQ(extensions, (std::vector<std::string>{"bmp", "jpeg", "jpg", "gif", ""}));
+    EXPECT_EQ(extensions, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg", "gif", ""}));
     EXPECT_EQ(FormatRegistry().FindByExtension("JPG"), &TJPEGImage::StaticClass());
     EXPECT_EQ(FormatRegistry().FindByExtension("GIF"), &TGIFImage::StaticClass());
+    EXPECT_EQ(FormatRegistry().FindByExtension("WMF"), &TMetafile::StaticClass());
+    EXPECT_EQ(FormatRegistry().FindByExtension("emf"), &TMetafile::StaticClass());
+    EXPECT_EQ(FormatRegistry().FindByExtension("Ico"), &TIcon::StaticClass());
     EXPECT_EQ(PictureFilter(TGraphic::StaticClass()),
-              "Tout (*.gif;*.jpg;*.jpeg;*.bmp)|*.gif;*.jpg;*.jpeg;*.bmp|"
+              "Tout (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf|"
               "GIF Image (*.gif)|*.gif|"
               "Fichier image JPEG (*.jpg)|*.jpg|"
               "Fichier image JPEG (*.jpeg)|*.jpeg|"
-              "Bitmaps (*.bmp)|*.bmp");
+              "Bitmaps (*.bmp)|*.bmp|"
+              "Icônes (*.ico)|*.ico|"
+              "MétaFichiers évolués (*.emf)|*.emf|"
+              "MétaFichiers (*.wmf)|*.wmf");
 }
 
 TEST(FormatRegistry, RegisterAndUnregisterOnTheProgramRegistry)

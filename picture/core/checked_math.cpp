@@ -54,15 +54,18 @@ int32_t Round(Extended value)
     return static_cast<int32_t>(r);
 }
 
-int32_t MulDiv(int32_t a, int32_t b, int32_t c)
+int32_t MulDiv(int32_t a, int32_t b, int32_t c) { return MulDivWide(a, b, c); }
+
+int32_t MulDivWide(int64_t a, int64_t b, int64_t c)
 {
     if (c == 0)
         return -1;
-    const int64_t p = static_cast<int64_t>(a) * b;
-    int64_t q = p / c;
-    const int64_t rem = p % c;
+    using Wide = __int128;
+    const Wide p = static_cast<Wide>(a) * b;
+    Wide q = p / c;
+    const Wide rem = p % c;
     // Halves go away from zero.
-    if (2 * (rem < 0 ? -rem : rem) >= (c < 0 ? -static_cast<int64_t>(c) : c))
+    if (2 * (rem < 0 ? -rem : rem) >= (c < 0 ? -static_cast<Wide>(c) : static_cast<Wide>(c)))
         q += ((p < 0) != (c < 0)) ? -1 : 1;
     if (q < std::numeric_limits<int32_t>::min() || q > std::numeric_limits<int32_t>::max())
         return -1;

@@ -37,6 +37,10 @@ constexpr int32_t Div(int32_t a, int32_t b) { return a / b; }
 // MulDiv: a × b ÷ c rounded to the nearest integer (halves away from zero),
 // computed in 64 bits; -1 when c is 0, as the platform's MulDiv gives.
 int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+// The same rounding for factors that may not fit in 32 bits (a device size
+// in hundredths of a millimetre, say); -1 when c is 0 or the result does not
+// fit in 32 bits.
+int32_t MulDivWide(int64_t a, int64_t b, int64_t c);
 
 // The largest bitmap the program makes: 2^28 pixels.
 inline constexpr uint64_t MaxBitmapPixels = uint64_t{1} << 28;

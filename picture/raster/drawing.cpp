@@ -40,17 +40,6 @@ void TFont::SetColor(TColor color)
 
 // ---------------------------------------------------------------- surface
 
-namespace {
-
-// Guards the lock counts of all surfaces.
-std::mutex& CounterLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-// The hatch patterns, 8 × 8 pixels aligned on the surface's origin: whether
-// pixel (x, y) lies on a hatch line.
 bool OnHatchLine(TBrushStyle style, int32_t x, int32_t y)
 {
     const int32_t cx = x & 7, cy = y & 7;
@@ -74,6 +63,15 @@ bool OnHatchLine(TBrushStyle style, int32_t x, int32_t y)
     default:
         return false;
     }
+}
+
+namespace {
+
+// Guards the lock counts of all surfaces.
+std::mutex& CounterLock()
+{
+    static std::mutex lock;
+    return lock;
 }
 
 // Maps destination offsets 0 ≤ i < destSize onto source offsets

@@ -21,6 +21,10 @@ class TGraphic;
 
 enum class TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
+// The hatch patterns, 8 × 8 pixels aligned on the surface's origin: whether
+// pixel (x, y) lies on a line of the hatched style (false for the others).
+bool OnHatchLine(TBrushStyle style, int32_t x, int32_t y);
+
 // A drawing tool with settings; its owner hears of every change that makes
 // a difference. Setting a tool to the settings it already has notifies
 // nobody.

@@ -33,6 +33,9 @@ inline constexpr uint32_t DeviceColorBits = 0x00FFFFFF;
 // and colour planes of the device format.
 inline constexpr int DisplayBitsPerPixel = 32;
 inline constexpr int DisplayPlanes = 1;
+// Its logical pixels per inch, and the size of its standard icons.
+inline constexpr int DisplayPixelsPerInch = 96;
+inline constexpr int DisplayIconSize = 32;
 
 struct TPixelLayout {
     int32_t Width = 0;

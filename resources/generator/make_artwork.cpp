@@ -1,6 +1,8 @@
 // Makes the program's artwork: the button glyphs, the title picture and the
 // program's icon, drawn with Qt's painter and written as BMP files by the
-// picture subsystem's own writer, at the depths the windows expect.
+// picture subsystem's own writer, at the depths the windows expect; and the
+// icon again at the sizes a desktop's menus use, as PNG files (Qt writes
+// those: they are installed for the desktop, the program never reads them).
 //
 //   QT_QPA_PLATFORM=offscreen make_artwork OUTPUT_DIRECTORY
 //
@@ -65,7 +67,7 @@ QPainterPath LettersIn(const QString& text, const QRectF& box)
 // Gold letters standing out of the picture: an extrusion toward the bottom
 // right in darkening browns, then the face in a gold gradient with a light
 // rim.
-void PaintGoldLetters(QPainter& p, const QPainterPath& letters, int depth)
+void PaintGoldLetters(QPainter& p, const QPainterPath& letters, int depth, double rim = 1.2)
 {
     p.setPen(Qt::NoPen);
     for (int d = depth; d >= 1; --d) {
@@ -80,7 +82,7 @@ void PaintGoldLetters(QPainter& p, const QPainterPath& letters, int depth)
     gold.setColorAt(0.55, QColor(215, 150, 20));
     gold.setColorAt(1.0, QColor(255, 210, 80));
     p.setBrush(gold);
-    p.setPen(QPen(QColor(255, 250, 215), 1.2));
+    p.setPen(QPen(QColor(255, 250, 215), rim));
     p.drawPath(letters);
 }
 
@@ -100,14 +102,25 @@ QImage TitlePicture()
     return image;
 }
 
-QImage ProgramIcon()
+// The program's icon is drawn for 64 pixels; other sizes scale the letter,
+// its depth and its rim, so that the extrusion stays as smooth as at 64.
+QImage ProgramIcon(int size = 64)
 {
-    QImage image(64, 64, QImage::Format_RGB32);
+    const double k = size / 64.0;
+    QImage image(size, size, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    PaintGoldLetters(p, LettersIn(QStringLiteral("T"), QRectF(6, 4, 48, 50)), 5);
+    PaintGoldLetters(p, LettersIn(QStringLiteral("T"), QRectF(6 * k, 4 * k, 48 * k, 50 * k)),
+                     static_cast<int>(5 * k + 0.5), 1.2 * k);
     return image;
+}
+
+void WritePng(const QImage& image, const std::string& path)
+{
+    if (!image.save(QString::fromStdString(path), "PNG"))
+        throw EFCreateError(FormatMessage(texts::CannotCreateFile, {path}));
+    std::printf("%s: %d x %d\n", path.c_str(), image.width(), image.height());
 }
 
 // An open folder with a curved arrow going into it, on a square of colour.
@@ -278,6 +291,8 @@ int main(int argc, char** argv)
         WriteBmp(PreviewGlyph(), TPixelFormat::pf4bit, dir + "previewglyph.bmp");
         WriteBmp(TitlePicture(), TPixelFormat::pf16bit, dir + "title.bmp");
         WriteBmp(ProgramIcon(), TPixelFormat::pf24bit, dir + "tremalu.bmp");
+        for (const int size : {48, 256})
+            WritePng(ProgramIcon(size), dir + "tremalu_" + std::to_string(size) + ".png");
     } catch (const Exception& failure) {
         std::fprintf(stderr, "make_artwork: %s\n", failure.what());
         return 1;

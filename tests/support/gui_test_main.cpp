@@ -1,11 +1,14 @@
 // Every GUI test program runs real widgets on Qt's offscreen platform, with
 // the picture modules started and the toolkit set up as the program does,
-// and with a presenter that fails a test for any box it did not expect.
+// settings kept in a temporary folder, and with a presenter that fails a
+// test for any box it did not expect.
 #include "picture_modules.h"
 #include "presenter.h"
 #include "recording_presenter.h"
+#include "temp_dir.h"
 #include "toolkit.h"
 
+#include <QSettings>
 #include <QtGlobal>
 
 #include <gtest/gtest.h>
@@ -39,6 +42,10 @@ int main(int argc, char** argv)
     StandardHandler = qInstallMessageHandler(QuietOffscreenNotices);
     tremalu::TPictureModules modules;
     tremalu::TToolkit toolkit(argv[0]);
+    // The program's settings go to a folder of the run's own, never to the
+    // user's: every window starts from the defaults.
+    testing_support::TempDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.Path()));
     testing_support::TUnexpectedPresenter unexpected;
     tremalu::TPresenterOverride strict(unexpected);
     return RUN_ALL_TESTS();

@@ -59,7 +59,7 @@ struct ExtensionKind {
     uint8_t Label;
     TGIFExtensionFactory Create;
 };
-constexpr ExtensionKind ExtensionList[] = {
+constexpr ExtensionKind TExtensionList[] = {
     {TGIFTextExtension::Label, &Make<TGIFTextExtension>},
     {TGIFGraphicControlExtension::Label, &Make<TGIFGraphicControlExtension>},
     {TGIFCommentExtension::Label, &Make<TGIFCommentExtension>},
@@ -72,7 +72,7 @@ struct AppExtensionKind {
     const char* Identifier;
     TGIFExtensionFactory Create;
 };
-constexpr AppExtensionKind AppExtensionList[] = {
+constexpr AppExtensionKind TAppExtensionList[] = {
     {"NETSCAPE2.0", &Make<TGIFAppExtNSLoop>},
     {"ANIMEXTS1.0", &Make<TGIFAppExtNSLoop>},
 };
@@ -94,7 +94,7 @@ TGIFExtensionFactory FindApplicationKind(TStream& stream)
         return &Make<TGIFUnknownAppExtension>;
     uint8_t identifier[11];
     if (stream.Read(identifier, sizeof identifier) == sizeof identifier)
-        for (auto it = std::rbegin(AppExtensionList); it != std::rend(AppExtensionList); ++it)
+        for (auto it = std::rbegin(TAppExtensionList); it != std::rend(TAppExtensionList); ++it)
             if (std::memcmp(identifier, it->Identifier, sizeof identifier) == 0)
                 return it->Create;
     return &Make<TGIFUnknownAppExtension>;
@@ -108,7 +108,7 @@ TGIFExtensionFactory FindGIFExtensionKind(TStream& stream)
     uint8_t label = 0;
     TGIFExtensionFactory found = nullptr;
     if (ReadGIFByte(stream, label))
-        for (const ExtensionKind& kind : ExtensionList)
+        for (const ExtensionKind& kind : TExtensionList)
             if (kind.Label == label)
                 found = kind.Create;
     if (found == nullptr)

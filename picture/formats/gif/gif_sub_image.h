@@ -52,6 +52,9 @@ private:
     std::vector<uint8_t> FDecoded;
 };
 
+// The extensions of a frame, in the order read.
+using TGIFExtensionList = TGIFList<TGIFExtension>;
+
 class TGIFSubImage : public TGIFItem {
     TREMALU_DECLARE_CLASS()
 public:
@@ -77,7 +80,7 @@ public:
     bool Interlaced() const { return (Packed & 0x40) != 0; }
 
     TGIFLocalColorMap ColorMap;
-    TGIFList<TGIFExtension> Extensions;
+    TGIFExtensionList Extensions;
     TGIFPixels Pixels;
 
     // True when one of its graphic control extensions sets transparency.

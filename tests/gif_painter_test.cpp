@@ -397,3 +397,31 @@ TEST(UiHandOver, WakerIsCalledForEachStepAndTheBoundThreadRunsAtOnce)
 }
 
 }  // namespace
+
+// A worker may queue its next step the moment its last one has run; a drain
+// runs only what was queued when it began, so that the user-interface
+// thread gets back to its event loop between two steps.
+TEST(UiHandOverDrain, LeavesStepsQueuedWhileItRunsForTheNextDrain)
+{
+    TUiHandOver queue;
+    std::atomic<int> queued{0};
+    queue.SetWaker([&] { ++queued; });
+    std::vector<int> ran;
+    std::thread second;
+    std::thread first([&] {
+        queue.Run([&] {
+            ran.push_back(1);
+            second = std::thread([&] { queue.Run([&] { ran.push_back(2); }); });
+            while (queued.load() < 2)
+                std::this_thread::yield();
+        });
+    });
+    while (queued.load() < 1)
+        std::this_thread::yield();
+    EXPECT_EQ(queue.Drain(), 1u);
+    EXPECT_EQ(ran, std::vector<int>{1});
+    EXPECT_EQ(queue.Drain(), 1u);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    first.join();
+    second.join();
+}

@@ -39,8 +39,18 @@ void TUiHandOver::Run(const std::function<void()>& step)
 
 size_t TUiHandOver::Drain()
 {
+    // Only the steps already queued: a worker whose step has just run may
+    // queue its next one at once (a painter late on its delays does), and
+    // running that too could keep this thread here, away from its event
+    // loop, for as long as the worker keeps up. Its next step has a drain of
+    // its own (the waker's, or the next turn of a waiting loop).
+    size_t queued = 0;
+    {
+        std::lock_guard<std::mutex> guard(Lock);
+        queued = Steps.size();
+    }
     size_t ran = 0;
-    for (;;) {
+    while (ran < queued) {
         Pending* next = nullptr;
         {
             std::lock_guard<std::mutex> guard(Lock);
@@ -65,6 +75,7 @@ size_t TUiHandOver::Drain()
         Finished.notify_all();
         ++ran;
     }
+    return ran;
 }
 
 void TUiHandOver::WaitForWork(std::chrono::milliseconds longest)

@@ -45,8 +45,9 @@ public:
     // raised.
     void Run(const std::function<void()>& step);
 
-    // On the user-interface thread: runs every step queued so far (and the
-    // ones queued while they run). Returns how many ran.
+    // On the user-interface thread: runs the steps queued so far, not those
+    // queued while they run, so that it always returns soon. Returns how
+    // many ran.
     size_t Drain();
 
     // On the user-interface thread: blocks until a step is queued or the

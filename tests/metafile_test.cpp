@@ -324,6 +324,16 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {{10, 10, Red}, {19, 19, Red}, {20, 10, 0x00FF00}, {10, 20, Blue}, {29, 29, 0x000000},
                   {30, 30, White32}}},
+        DrawCase{"BitmapInvertingWhatItCoversInsideTheClip",
+                 [] {
+                     return Emf100()
+                         .Record(30, {0, 0, 20, 100})  // intersect clip
+                         .StretchDIBits(10, 10, 20, 20, 2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0x000000},
+                                        0x00660046)  // source XOR destination
+                         .Finish();
+                 },
+                 {{10, 10, 0x00FFFF}, {19, 19, 0x00FFFF}, {10, 20, 0xFFFF00}, {25, 10, White32}, {19, 29, 0xFFFF00},
+                  {30, 30, White32}}},
         DrawCase{"ObjectsOutsideTheTableAreIgnored",
                  [] {
                      return Emf100()

@@ -148,7 +148,7 @@ EmfWriter& EmfWriter::TextOut(int32_t x, int32_t y, const std::u16string& text, 
 }
 
 EmfWriter& EmfWriter::StretchDIBits(int32_t x, int32_t y, int32_t w, int32_t h, int32_t bitmapWidth,
-                                    int32_t bitmapHeight, const std::vector<uint32_t>& pixels)
+                                    int32_t bitmapHeight, const std::vector<uint32_t>& pixels, uint32_t rop)
 {
     std::vector<uint8_t> header;
     Put32(header, 40);
@@ -179,7 +179,7 @@ EmfWriter& EmfWriter::StretchDIBits(int32_t x, int32_t y, int32_t w, int32_t h, 
     Put32(bytes, fixed + static_cast<uint32_t>(header.size()));
     Put32(bytes, static_cast<uint32_t>(bits.size()));
     Put32(bytes, 0);           // colours in the table
-    Put32(bytes, 0x00CC0020);  // copy
+    Put32(bytes, rop);
     Put32(bytes, static_cast<uint32_t>(w));
     Put32(bytes, static_cast<uint32_t>(h));
     bytes.insert(bytes.end(), header.begin(), header.end());

@@ -35,9 +35,10 @@ public:
     EmfWriter& CreateFont(uint32_t slot, int32_t height, int32_t weight, const std::u16string& face);
     // Text at (x, y), with optional advances.
     EmfWriter& TextOut(int32_t x, int32_t y, const std::u16string& text, const std::vector<int32_t>& advances = {});
-    // A 24-bit bitmap (0x00RRGGBB, top row first) drawn into a rectangle.
+    // A 24-bit bitmap (0x00RRGGBB, top row first) drawn into a rectangle
+    // with a raster operation (copy by default).
     EmfWriter& StretchDIBits(int32_t x, int32_t y, int32_t w, int32_t h, int32_t bitmapWidth, int32_t bitmapHeight,
-                             const std::vector<uint32_t>& pixels);
+                             const std::vector<uint32_t>& pixels, uint32_t rop = 0x00CC0020);
 
     std::vector<uint8_t> Finish() const;
     size_t RecordCount() const { return Records + 2; }

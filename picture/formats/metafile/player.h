@@ -222,6 +222,10 @@ private:
     void DrawShape(const TPath& path, bool fill, bool stroke);
     // Adds to the open path instead of drawing, when one is open.
     bool IntoPath(const TPath& shape);
+    // player_shapes.cpp: a box record's shape (its inside, and its outline
+    // on the pen's half pixel): added to the open path when one is open, else
+    // filled with the brush and outlined with the pen.
+    void FillAndOutline(const TPath& fill, const TPath& outline);
     void StrokeLines(const TPath& lines);
     bool Affordable(const TPath& path, double margin);
     void SetBrushSource(const TBrushSpec& brush);
@@ -231,6 +235,12 @@ private:
     // a coverage mask combined with the pixels.
     void Paint(const TPath& path, bool fill, TColorRef color, const TBrushSpec* brush);
     void MixThroughMask(cairo_surface_t* mask, int x, int y, uint32_t penPixel);
+    // The part of the output that bounds (x1, y1)-(x2, y2), grown by margin,
+    // can reach.
+    TRect ReachedArea(double x1, double y1, double x2, double y2, double margin) const;
+    // A context drawing into mask, the coverage mask of box: in output
+    // coordinates, without antialiasing, clipped as the output is and to box.
+    cairo_t* MaskContext(cairo_surface_t* mask, const TRect& box) const;
     TShapeBuilder Builder(TPath& path) const { return TShapeBuilder(path, ToOutput); }
 
     // player_clip.cpp

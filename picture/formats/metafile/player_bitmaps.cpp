@@ -151,34 +151,18 @@ void TPlayer::Blit(const TPointD corners[3], const TSourceBitmap* source, TRaste
         cairo_fill_extents(Cairo, &x1, &y1, &x2, &y2);
         cairo_new_path(Cairo);
         const TRect& out = Output.Area();
-        const TRect box = Intersect(Rect(static_cast<int32_t>(std::floor(std::max<double>(x1, out.Left))),
-                                         static_cast<int32_t>(std::floor(std::max<double>(y1, out.Top))),
-                                         static_cast<int32_t>(std::ceil(std::min<double>(x2, out.Right))),
-                                         static_cast<int32_t>(std::ceil(std::min<double>(y2, out.Bottom)))),
-                                    out);
+        const TRect box = ReachedArea(x1, y1, x2, y2, 0);
         if (!box.IsEmpty()) {
             cairo_surface_t* laid = cairo_image_surface_create(CAIRO_FORMAT_RGB24, box.Width(), box.Height());
             cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, box.Width(), box.Height());
             cairo_t* l = cairo_create(laid);
-            cairo_t* m = cairo_create(mask);
-            for (cairo_t* c : {l, m}) {
-                cairo_translate(c, -box.Left, -box.Top);
-                cairo_set_antialias(c, CAIRO_ANTIALIAS_NONE);
-            }
-            cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(Cairo);
-            if (clip->status == CAIRO_STATUS_SUCCESS) {
-                for (int i = 0; i < clip->num_rectangles; ++i)
-                    cairo_rectangle(m, clip->rectangles[i].x, clip->rectangles[i].y, clip->rectangles[i].width,
-                                    clip->rectangles[i].height);
-                cairo_clip(m);
-            }
-            cairo_rectangle_list_destroy(clip);
+            cairo_translate(l, -box.Left, -box.Top);
+            cairo_set_antialias(l, CAIRO_ANTIALIAS_NONE);
+            cairo_t* m = MaskContext(mask, box);
             if (pattern != nullptr) {
                 cairo_set_source(l, pattern);
                 cairo_paint(l);
             }
-            cairo_rectangle(m, box.Left, box.Top, box.Width(), box.Height());
-            cairo_clip(m);
             AddParallelogram(m, corners);
             cairo_fill(m);
             cairo_destroy(l);

@@ -137,6 +137,17 @@ cairo_surface_t* PatternSurface(const TPixelBuffer& pixels, uint32_t zero, uint3
     return s;
 }
 
+// Makes tile, repeated pixel for pixel, the source of c; takes the tile.
+void SetTiledSource(cairo_t* c, cairo_surface_t* tile)
+{
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    cairo_set_source(c, pattern);
+    cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(tile);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- tools
@@ -161,23 +172,13 @@ void TPlayer::SetBrushSource(const TBrushSpec& brush)
             for (int x = 0; x < 8; ++x)
                 reinterpret_cast<uint32_t*>(data + y * stride)[x] = OnHatchLine(style, x, y) ? line : gap;
         cairo_surface_mark_dirty(s);
-        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(s);
-        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-        cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-        cairo_set_source(Cairo, pattern);
-        cairo_pattern_destroy(pattern);
-        cairo_surface_destroy(s);
+        SetTiledSource(Cairo, s);
         return;
     }
     if ((brush.Style == BS_PATTERN || brush.Style == BS_DIBPATTERN || brush.Style == BS_DIBPATTERNPT) &&
         brush.Pattern) {
         cairo_surface_t* s = PatternSurface(*brush.Pattern, PixelOf(State.TextColor), PixelOf(State.BkColor));
-        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(s);
-        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-        cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-        cairo_set_source(Cairo, pattern);
-        cairo_pattern_destroy(pattern);
-        cairo_surface_destroy(s);
+        SetTiledSource(Cairo, s);
         return;
     }
     SetColor(Cairo, brush.Color);
@@ -236,6 +237,36 @@ bool TPlayer::Affordable(const TPath& path, double margin)
     return Budget.Spend(static_cast<uint64_t>(w * h) + path.Size());
 }
 
+TRect TPlayer::ReachedArea(double x1, double y1, double x2, double y2, double margin) const
+{
+    const TRect& area = Output.Area();
+    return Intersect(Rect(static_cast<int32_t>(std::floor(std::max<double>(x1 - margin, area.Left))),
+                          static_cast<int32_t>(std::floor(std::max<double>(y1 - margin, area.Top))),
+                          static_cast<int32_t>(std::ceil(std::min<double>(x2 + margin, area.Right))),
+                          static_cast<int32_t>(std::ceil(std::min<double>(y2 + margin, area.Bottom)))),
+                     area);
+}
+
+cairo_t* TPlayer::MaskContext(cairo_surface_t* mask, const TRect& box) const
+{
+    cairo_t* m = cairo_create(mask);
+    cairo_translate(m, -box.Left, -box.Top);
+    cairo_set_antialias(m, CAIRO_ANTIALIAS_NONE);
+    // The mask takes the same clipping as the output.
+    cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(Cairo);
+    if (clip->status == CAIRO_STATUS_SUCCESS) {
+        for (int i = 0; i < clip->num_rectangles; ++i)
+            cairo_rectangle(m, clip->rectangles[i].x, clip->rectangles[i].y, clip->rectangles[i].width,
+                            clip->rectangles[i].height);
+        cairo_clip(m);
+    }
+    cairo_rectangle_list_destroy(clip);
+    // Clipped to the mask's own bounds, cairo rasterizes only what it holds.
+    cairo_rectangle(m, box.Left, box.Top, box.Width(), box.Height());
+    cairo_clip(m);
+    return m;
+}
+
 void TPlayer::Paint(const TPath& path, bool fill, TColorRef color, const TBrushSpec* brush)
 {
     if (State.Rop2 == R2_NOP)
@@ -265,31 +296,12 @@ void TPlayer::Paint(const TPath& path, bool fill, TColorRef color, const TBrushS
     // output that the shape's bounds (and the pen) can reach.
     double x1, y1, x2, y2;
     path.Bounds(x1, y1, x2, y2);
-    const TRect& area = Output.Area();
-    const TRect box = Intersect(Rect(static_cast<int32_t>(std::floor(std::max<double>(x1 - margin, area.Left))),
-                                     static_cast<int32_t>(std::floor(std::max<double>(y1 - margin, area.Top))),
-                                     static_cast<int32_t>(std::ceil(std::min<double>(x2 + margin, area.Right))),
-                                     static_cast<int32_t>(std::ceil(std::min<double>(y2 + margin, area.Bottom)))),
-                                area);
+    const TRect box = ReachedArea(x1, y1, x2, y2, margin);
     cairo_new_path(Cairo);
     if (box.IsEmpty())
         return;
     cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, box.Width(), box.Height());
-    cairo_t* m = cairo_create(mask);
-    cairo_translate(m, -box.Left, -box.Top);
-    cairo_set_antialias(m, CAIRO_ANTIALIAS_NONE);
-    // The mask takes the same clipping as the output.
-    cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(Cairo);
-    if (clip->status == CAIRO_STATUS_SUCCESS) {
-        for (int i = 0; i < clip->num_rectangles; ++i)
-            cairo_rectangle(m, clip->rectangles[i].x, clip->rectangles[i].y, clip->rectangles[i].width,
-                            clip->rectangles[i].height);
-        cairo_clip(m);
-    }
-    cairo_rectangle_list_destroy(clip);
-    // Clipped to the mask's own bounds, cairo rasterizes only what it holds.
-    cairo_rectangle(m, box.Left, box.Top, box.Width(), box.Height());
-    cairo_clip(m);
+    cairo_t* m = MaskContext(mask, box);
     AddPath(m, path);
     cairo_set_fill_rule(m, cairo_get_fill_rule(Cairo));
     cairo_set_line_width(m, cairo_get_line_width(Cairo));

@@ -187,14 +187,8 @@ static void BoxShapes(const TAffine& map, double l, double t, double r, double b
     outline = fill;
 }
 
-void TPlayer::Rectangle(double left, double top, double right, double bottom)
+void TPlayer::FillAndOutline(const TPath& fill, const TPath& outline)
 {
-    TPath fill, outline;
-    BoxShapes(ToOutput, left, top, right, bottom,
-              [](TShapeBuilder& s, double l, double t, double r, double b, const TAffine&, double, double) {
-                  s.Box(l, t, r, b);
-              },
-              fill, outline);
     if (IntoPath(fill))
         return;
     if (State.Brush.Style != BS_NULL)
@@ -203,6 +197,17 @@ void TPlayer::Rectangle(double left, double top, double right, double bottom)
         SetPenStyle();
         Paint(outline, false, State.Pen.Color, nullptr);
     }
+}
+
+void TPlayer::Rectangle(double left, double top, double right, double bottom)
+{
+    TPath fill, outline;
+    BoxShapes(ToOutput, left, top, right, bottom,
+              [](TShapeBuilder& s, double l, double t, double r, double b, const TAffine&, double, double) {
+                  s.Box(l, t, r, b);
+              },
+              fill, outline);
+    FillAndOutline(fill, outline);
 }
 
 void TPlayer::RoundRect(double left, double top, double right, double bottom, double width, double height)
@@ -213,14 +218,7 @@ void TPlayer::RoundRect(double left, double top, double right, double bottom, do
                   s.RoundBox(l, t, r, b, width * sx, height * sy);
               },
               fill, outline);
-    if (IntoPath(fill))
-        return;
-    if (State.Brush.Style != BS_NULL)
-        Paint(fill, true, State.Brush.Color, &State.Brush);
-    if ((State.Pen.Style & PS_STYLE_MASK) != PS_NULL) {
-        SetPenStyle();
-        Paint(outline, false, State.Pen.Color, nullptr);
-    }
+    FillAndOutline(fill, outline);
 }
 
 void TPlayer::Ellipse(double left, double top, double right, double bottom)
@@ -231,14 +229,7 @@ void TPlayer::Ellipse(double left, double top, double right, double bottom)
                   s.Ellipse(l, t, r, b);
               },
               fill, outline);
-    if (IntoPath(fill))
-        return;
-    if (State.Brush.Style != BS_NULL)
-        Paint(fill, true, State.Brush.Color, &State.Brush);
-    if ((State.Pen.Style & PS_STYLE_MASK) != PS_NULL) {
-        SetPenStyle();
-        Paint(outline, false, State.Pen.Color, nullptr);
-    }
+    FillAndOutline(fill, outline);
 }
 
 namespace {
@@ -288,28 +279,14 @@ void TPlayer::Chord(double left, double top, double right, double bottom, TPoint
 {
     TPath fill, outline;
     ArcShapes(ToOutput, left, top, right, bottom, start, end, State.Clockwise, TArcKind::Chord, fill, outline);
-    if (IntoPath(fill))
-        return;
-    if (State.Brush.Style != BS_NULL)
-        Paint(fill, true, State.Brush.Color, &State.Brush);
-    if ((State.Pen.Style & PS_STYLE_MASK) != PS_NULL) {
-        SetPenStyle();
-        Paint(outline, false, State.Pen.Color, nullptr);
-    }
+    FillAndOutline(fill, outline);
 }
 
 void TPlayer::Pie(double left, double top, double right, double bottom, TPointD start, TPointD end)
 {
     TPath fill, outline;
     ArcShapes(ToOutput, left, top, right, bottom, start, end, State.Clockwise, TArcKind::Pie, fill, outline);
-    if (IntoPath(fill))
-        return;
-    if (State.Brush.Style != BS_NULL)
-        Paint(fill, true, State.Brush.Color, &State.Brush);
-    if ((State.Pen.Style & PS_STYLE_MASK) != PS_NULL) {
-        SetPenStyle();
-        Paint(outline, false, State.Pen.Color, nullptr);
-    }
+    FillAndOutline(fill, outline);
 }
 
 void TPlayer::AngleArc(TPointD center, double radius, double start, double sweep)

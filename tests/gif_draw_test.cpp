@@ -2,33 +2,25 @@
 // composition and the batch tool draw it), frame placement, transparency,
 // the animation buffer, the palette and the dithered rendering.
 #include "core/errors.h"
-#include "core/streams.h"
 #include "draw_on_white.h"
 #include "formats/gif/gif_dither.h"
 #include "formats/gif/gif_image.h"
 #include "gif_builder.h"
+#include "picture_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 using namespace tremalu;
+using testing_support::At;
 using testing_support::GifWriter;
+using testing_support::ReadAs;
 
 namespace {
 
 constexpr uint32_t White = 0xFFFFFF, Red = 0xFF0000, Green = 0x00FF00, Blue = 0x0000FF;
 const std::vector<uint32_t> Colors4 = {0x000000, Red, Green, Blue};
-
-std::unique_ptr<TGIFImage> ReadGif(const std::vector<uint8_t>& bytes)
-{
-    auto image = std::make_unique<TGIFImage>();
-    TReadOnlyMemoryStream stream(bytes.data(), bytes.size());
-    image->ReadFromStream(stream);
-    return image;
-}
-
-uint32_t At(const TBitmap& bitmap, int32_t x, int32_t y) { return bitmap.PeekPixels()->PixelAt(x, y); }
 
 // Every pixel that is not white, as (x, y, colour).
 std::vector<std::tuple<int, int, uint32_t>> Marks(const TBitmap& bitmap)
@@ -56,7 +48,7 @@ class GifOnWhite : public ::testing::TestWithParam<DrawCase> {};
 TEST_P(GifOnWhite, ChangesOnlyWhatTheFrameCovers)
 {
     const DrawCase& c = GetParam();
-    std::unique_ptr<TGIFImage> gif = ReadGif(c.Gif);
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(c.Gif);
     gif->DrawOptions = c.Options;
     TBitmap white;
     white.SetPixelWidth(6);
@@ -91,7 +83,7 @@ TEST(GifDraw, CompositionSeesOneFrameOverWhite)
 {
     // 100 x 50 screen, 20 x 10 frame at (10, 10).
     std::unique_ptr<TGIFImage> gif =
-        ReadGif(GifWriter().Header(100, 50, Colors4).Image(10, 10, 20, 10, std::vector<uint8_t>(200, 3)).Bytes());
+        ReadAs<TGIFImage>(GifWriter().Header(100, 50, Colors4).Image(10, 10, 20, 10, std::vector<uint8_t>(200, 3)).Bytes());
     const std::unique_ptr<TBitmap> drawn = DrawOnWhite(gif.get(), 100, 50);
     const Marked marks = Marks(*drawn);
     ASSERT_EQ(marks.size(), 200u);
@@ -101,7 +93,7 @@ TEST(GifDraw, CompositionSeesOneFrameOverWhite)
 
 TEST(GifDraw, AsBitmapTransparentPixelsShowTheirTableColour)
 {
-    std::unique_ptr<TGIFImage> gif = ReadGif(Holed);
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(Holed);
     TBitmap bitmap;
     bitmap.CopyFrom(gif.get());
     ASSERT_EQ(bitmap.PixelWidth(), 3);
@@ -112,7 +104,7 @@ TEST(GifDraw, AsBitmapTransparentPixelsShowTheirTableColour)
 
 TEST(GifDraw, BufferOfASmallFrameIsWhiteAround)
 {
-    std::unique_ptr<TGIFImage> gif = ReadGif(Corner);
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(Corner);
     TBitmap* buffer = gif->BufferAsBitmap();
     ASSERT_NE(buffer, nullptr);
     EXPECT_EQ(Marks(*buffer), (Marked{{1, 1, Red}, {2, 1, Green}}));
@@ -120,7 +112,7 @@ TEST(GifDraw, BufferOfASmallFrameIsWhiteAround)
 
 TEST(GifDraw, WithoutAnyColourTableTheFirstDrawFails)
 {
-    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(2, 1).Image(0, 0, 2, 1, {0, 1}).Bytes());
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(GifWriter().Header(2, 1).Image(0, 0, 2, 1, {0, 1}).Bytes());
     try {
         DrawOnWhite(gif.get(), 2, 1);
         FAIL();
@@ -131,7 +123,7 @@ TEST(GifDraw, WithoutAnyColourTableTheFirstDrawFails)
 
 TEST(GifDraw, LocalTableServesWithoutGlobalOne)
 {
-    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(2, 1).Image(0, 0, 2, 1, {0, 1}, {Green, Blue}).Bytes());
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(GifWriter().Header(2, 1).Image(0, 0, 2, 1, {0, 1}, {Green, Blue}).Bytes());
     EXPECT_EQ(Marks(*DrawOnWhite(gif.get(), 2, 1)), (Marked{{0, 0, Green}, {1, 0, Blue}}));
 }
 
@@ -145,7 +137,7 @@ class GifTooLarge : public ::testing::TestWithParam<MemoryCase> {};
 
 TEST_P(GifTooLarge, RefusedWhenDrawn)
 {
-    std::unique_ptr<TGIFImage> gif = ReadGif(GetParam().Gif);
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(GetParam().Gif);
     TBitmap small;
     small.SetPixelWidth(8);
     small.SetPixelHeight(8);
@@ -175,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GifDraw, HugeScreenIsRefusedByTheComposition)
 {
-    std::unique_ptr<TGIFImage> gif = ReadGif(GifWriter().Header(65535, 65535, Colors4).Image(0, 0, 1, 1, {1}).Bytes());
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(GifWriter().Header(65535, 65535, Colors4).Image(0, 0, 1, 1, {1}).Bytes());
     try {
         DrawOnWhite(gif.get(), gif->PixelWidth(), gif->PixelHeight());
         FAIL();
@@ -192,7 +184,7 @@ TEST(GifDraw, AnimatedPictureIsDrawnFromItsBufferAsItStands)
     // Drawn first onto red (a preview), then onto white (the composition):
     // the white one gets the buffer, opaque, red where the frame is
     // transparent.
-    std::unique_ptr<TGIFImage> gif = ReadGif(
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(
         GifWriter().Header(2, 1, Colors4).GraphicControl(0, 0, 0).Image(0, 0, 2, 1, {0, 3}).Comment("fin").Bytes());
     ASSERT_EQ(gif->Images.Count(), 2u);
     TBitmap red;
@@ -234,7 +226,7 @@ TEST(GifDither, ErrorDiffusionKeepsTheAverage)
 
 TEST(GifDither, DitheredFrameUsesTheCubeAndKeepsItsMask)
 {
-    std::unique_ptr<TGIFImage> gif = ReadGif(Holed);
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(Holed);
     gif->DrawOptions = DefaultDrawOptions & ~gdAutoDither;  // dither whatever the display
     ASSERT_TRUE(gif->NeedsDither());
     TBitmap& frame = gif->Images[0].FrameBitmap();

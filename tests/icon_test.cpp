@@ -2,39 +2,23 @@
 // after the first drawing, the refusals, and the drawing by mask and colour
 // image or by alpha, on files made by the tests' own writer.
 #include "core/errors.h"
-#include "core/streams.h"
 #include "formats/icon/icon.h"
 #include "formats/icon/icon_directory.h"
 #include "icon_builder.h"
-#include "raster/bitmap.h"
+#include "picture_bytes.h"
 
 #include <gtest/gtest.h>
 
 using namespace tremalu;
+using testing_support::At;
 using testing_support::BuildIconFile;
 using testing_support::DibIconImage;
 using testing_support::IconEntryFields;
 using testing_support::PngImage;
+using testing_support::ReadAs;
+using testing_support::WhiteBitmap;
 
 namespace {
-
-std::unique_ptr<TIcon> Read(const std::vector<uint8_t>& file)
-{
-    auto icon = std::make_unique<TIcon>();
-    TReadOnlyMemoryStream s(file.data(), file.size());
-    icon->ReadFromStream(s);
-    return icon;
-}
-
-std::unique_ptr<TBitmap> White(int32_t w, int32_t h)
-{
-    auto b = std::make_unique<TBitmap>();
-    b->SetPixelWidth(w);
-    b->SetPixelHeight(h);
-    return b;
-}
-
-uint32_t At(const TBitmap& b, int32_t x, int32_t y) { return b.PeekPixels()->PixelAt(x, y); }
 
 // A square image of one colour (a 32-bit DIB without alpha), mask all 0.
 IconEntryFields Plain(uint8_t side, uint16_t colors, uint32_t color = 0x123456)
@@ -86,11 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(IconSize, StandardUntilFirstDrawnThenTheChosenImages)
 {
-    auto icon = Read(BuildIconFile({Plain(16, 16)}));
+    auto icon = ReadAs<TIcon>(BuildIconFile({Plain(16, 16)}));
     EXPECT_EQ(icon->PixelWidth(), 32);
     EXPECT_EQ(icon->PixelHeight(), 32);
     icon->SetPixelWidth(16);  // allowed before the icon is made
-    auto b = White(40, 40);
+    auto b = WhiteBitmap(40, 40);
     b->Surface().DrawAt(0, 0, icon.get());
     EXPECT_EQ(icon->PixelWidth(), 16);
     EXPECT_EQ(icon->PixelHeight(), 16);
@@ -104,8 +88,8 @@ TEST(IconSize, StandardUntilFirstDrawnThenTheChosenImages)
 
 TEST(IconSize, ZeroSizeByteIsTwoHundredFiftySix)
 {
-    auto icon = Read(BuildIconFile({Plain(0, 0)}));
-    auto b = White(4, 4);
+    auto icon = ReadAs<TIcon>(BuildIconFile({Plain(0, 0)}));
+    auto b = WhiteBitmap(4, 4);
     b->Surface().DrawAt(0, 0, icon.get());
     EXPECT_EQ(icon->PixelWidth(), 256);
     EXPECT_EQ(icon->PixelHeight(), 256);
@@ -128,10 +112,10 @@ TEST_P(IconRefusal, GivesItsText)
 {
     const RefusalCase& c = GetParam();
     try {
-        auto icon = Read(c.File);
+        auto icon = ReadAs<TIcon>(c.File);
         ASSERT_FALSE(c.AtReading) << "read";
         EXPECT_EQ(icon->PixelWidth(), 32);
-        auto b = White(4, 4);
+        auto b = WhiteBitmap(4, 4);
         b->Surface().DrawAt(0, 0, icon.get());
         FAIL() << "drawn";
     } catch (const EReadError& e) {
@@ -180,8 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(IconRead, TypeZeroIsAcceptedAndDrawsNothing)
 {
-    auto icon = Read(BuildIconFile({Plain(16, 16)}, 0));
-    auto b = White(20, 20);
+    auto icon = ReadAs<TIcon>(BuildIconFile({Plain(16, 16)}, 0));
+    auto b = WhiteBitmap(20, 20);
     b->Surface().DrawAt(0, 0, icon.get());
     EXPECT_EQ(At(*b, 5, 5), 0xFFFFFFu);
     EXPECT_EQ(icon->PixelWidth(), 32);
@@ -196,8 +180,8 @@ TEST(IconDrawing, MaskAndThenXorAtItsOwnSizeNeverStretched)
 {
     const std::vector<uint32_t> colors = {0x000000, 0xFF0000, 0x0000FF, 0x00FF00};
     const std::vector<uint8_t> mask = {1, 0, 1, 0};
-    auto icon = Read(BuildIconFile({{2, 2, 0, DibIconImage(2, 2, colors, mask)}}));
-    auto b = White(10, 10);
+    auto icon = ReadAs<TIcon>(BuildIconFile({{2, 2, 0, DibIconImage(2, 2, colors, mask)}}));
+    auto b = WhiteBitmap(10, 10);
     b->Surface().FillRectangle({0, 0, 10, 10});
     b->Surface().DrawStretched({3, 4, 10, 10}, icon.get());  // a larger rectangle: ignored
     EXPECT_EQ(At(*b, 3, 4), 0xFFFFFFu);  // kept, XOR black: transparent
@@ -212,8 +196,8 @@ TEST(IconDrawing, FourBitImageTakesItsColourTableWhateverTheHeaderSays)
 {
     std::vector<uint32_t> palette(16, 0);
     palette[5] = 0x00FF00;
-    auto icon = Read(BuildIconFile({{2, 1, 16, DibIconImage(2, 1, {5, 0}, {0, 1}, palette)}}));
-    auto b = White(4, 4);
+    auto icon = ReadAs<TIcon>(BuildIconFile({{2, 1, 16, DibIconImage(2, 1, {5, 0}, {0, 1}, palette)}}));
+    auto b = WhiteBitmap(4, 4);
     b->Surface().DrawAt(1, 1, icon.get());
     EXPECT_EQ(At(*b, 1, 1), 0x00FF00u);
     EXPECT_EQ(At(*b, 2, 1), 0xFFFFFFu);
@@ -232,8 +216,8 @@ TEST_P(IconAlpha, BlendsOverTheSurface)
     const std::vector<uint32_t> pixels = {0xFFFF0000, 0x800000FF, 0x00000000, 0x40FFFFFF};
     const std::vector<uint8_t> data =
         GetParam().Png ? PngImage(2, 2, pixels) : DibIconImage(2, 2, pixels, std::vector<uint8_t>(4, 0));
-    auto icon = Read(BuildIconFile({{2, 2, 0, data}}));
-    auto b = White(2, 2);
+    auto icon = ReadAs<TIcon>(BuildIconFile({{2, 2, 0, data}}));
+    auto b = WhiteBitmap(2, 2);
     b->Surface().Brush().SetColor(clBlack);
     b->Surface().FillRectangle({0, 0, 2, 2});
     b->Surface().DrawAt(0, 0, icon.get());
@@ -248,10 +232,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, IconAlpha, ::testing::Values(AlphaCase{"Png", tr
 
 TEST(IconCopy, SharesTheImageMadeOnce)
 {
-    auto icon = Read(BuildIconFile({Plain(16, 16)}));
+    auto icon = ReadAs<TIcon>(BuildIconFile({Plain(16, 16)}));
     TIcon copy;
     copy.CopyFrom(icon.get());
-    auto b = White(4, 4);
+    auto b = WhiteBitmap(4, 4);
     b->Surface().DrawAt(0, 0, icon.get());
     EXPECT_TRUE(copy.IsMade());
     EXPECT_EQ(copy.PixelWidth(), 16);

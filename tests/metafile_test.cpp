@@ -2,10 +2,9 @@
 // the record player's drawing onto white bitmaps, checked on fixtures made
 // by the tests' own writers.
 #include "core/errors.h"
-#include "core/streams.h"
 #include "formats/metafile/metafile.h"
 #include "metafile_builder.h"
-#include "raster/bitmap.h"
+#include "picture_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,29 +12,14 @@
 #include <functional>
 
 using namespace tremalu;
+using testing_support::At;
 using testing_support::EmfWriter;
+using testing_support::ReadAs;
+using testing_support::WhiteBitmap;
 using testing_support::WmfWriter;
 using testing_support::Words32;
 
 namespace {
-
-std::unique_ptr<TMetafile> Read(const std::vector<uint8_t>& file)
-{
-    auto m = std::make_unique<TMetafile>();
-    TReadOnlyMemoryStream s(file.data(), file.size());
-    m->ReadFromStream(s);
-    return m;
-}
-
-std::unique_ptr<TBitmap> White(int32_t w, int32_t h)
-{
-    auto b = std::make_unique<TBitmap>();
-    b->SetPixelWidth(w);
-    b->SetPixelHeight(h);
-    return b;
-}
-
-uint32_t At(const TBitmap& b, int32_t x, int32_t y) { return b.PeekPixels()->PixelAt(x, y); }
 
 // A picture of 100 × 100 reference pixels on a device of 100 pixels per
 // 25.4 mm... kept simple: 1000 pixels over 254 mm, so one pixel is 0.254 mm
@@ -54,8 +38,8 @@ constexpr uint32_t GreenRef = 0x00FF00;
 
 std::unique_ptr<TBitmap> Drawn(const std::vector<uint8_t>& file, int32_t w = 100, int32_t h = 100)
 {
-    auto m = Read(file);
-    auto b = White(w, h);
+    auto m = ReadAs<TMetafile>(file);
+    auto b = WhiteBitmap(w, h);
     b->Surface().DrawStretched({0, 0, w, h}, m.get());
     return b;
 }
@@ -77,7 +61,7 @@ class MetafileSize : public ::testing::TestWithParam<SizeCase> {};
 TEST_P(MetafileSize, ComesFromTheHeaders)
 {
     const SizeCase& c = GetParam();
-    auto m = Read(c.File());
+    auto m = ReadAs<TMetafile>(c.File());
     EXPECT_EQ(m->PixelWidth(), c.Width);
     EXPECT_EQ(m->PixelHeight(), c.Height);
     EXPECT_EQ(m->Image().Width, c.HundredthsW);
@@ -109,7 +93,7 @@ TEST(MetafileSize, SetSizeConvertsBackOrIsPendingAndNeverChangesACopy)
     EXPECT_EQ(fresh.PixelWidth(), 40);
     EXPECT_EQ(fresh.PixelHeight(), 30);
 
-    auto m = Read(WmfWriter(0, 0, 1440, 720, 1440).Finish());
+    auto m = ReadAs<TMetafile>(WmfWriter(0, 0, 1440, 720, 1440).Finish());
     TMetafile copy;
     copy.CopyFrom(m.get());
     EXPECT_EQ(&copy.Image(), &m->Image());
@@ -134,7 +118,7 @@ class MetafileRefusal : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(MetafileRefusal, LeavesThePictureAsItWas)
 {
     const RefusalCase& c = GetParam();
-    auto m = Read(WmfWriter(0, 0, 1440, 720, 1440).Finish());
+    auto m = ReadAs<TMetafile>(WmfWriter(0, 0, 1440, 720, 1440).Finish());
     const std::vector<uint8_t> file = c.File();
     TReadOnlyMemoryStream s(file.data(), file.size());
     try {
@@ -391,8 +375,8 @@ TEST(MetafileDrawing, FillsARectangleOfOtherProportionsOnEachAxis)
                           .Select(2)
                           .Rectangle(50, 0, 100, 100)
                           .Finish();
-    auto b = White(120, 60);
-    auto m = Read(file);
+    auto b = WhiteBitmap(120, 60);
+    auto m = ReadAs<TMetafile>(file);
     b->Surface().DrawStretched({10, 5, 110, 55}, m.get());
     // 100 × 50 at (10, 5): the left half red, the right half blue, the rest white.
     EXPECT_EQ(At(*b, 10, 5), Red);
@@ -408,7 +392,7 @@ TEST(MetafileDrawing, FillsARectangleOfOtherProportionsOnEachAxis)
 TEST(MetafileDrawing, EmptyMetafileDrawsNothing)
 {
     TMetafile empty;
-    auto b = White(4, 4);
+    auto b = WhiteBitmap(4, 4);
     b->Surface().DrawStretched({0, 0, 4, 4}, &empty);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)

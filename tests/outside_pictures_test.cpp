@@ -99,14 +99,6 @@ protected:
         return urls;
     }
 
-    std::string Boxes() const
-    {
-        std::string all;
-        for (const TMessageBoxRequest& box : Recorder.Boxes)
-            all += box.Caption + ": " + box.Text + "\n";
-        return all;
-    }
-
     TempDir Dir;
     TRecordingPresenter Recorder;
     TPresenterOverride Installed{Recorder};
@@ -158,7 +150,7 @@ TEST_P(LoadingFromOutside, GivesTheDialogsLabelsStateAndFailures)
     Load(file);
 
     EXPECT_EQ(Recorder.FileDialogs, GetParam().Way == TWay::Dialog ? 1 : 0);
-    EXPECT_EQ(Boxes(), GetParam().Damaged ? "TREMALU: Image bitmap incorrecte.\n" : "");
+    EXPECT_EQ(Recorder.BoxTexts(), GetParam().Damaged ? "TREMALU: Image bitmap incorrecte.\n" : "");
     EXPECT_EQ(Depart->OP.FileName, file);
     EXPECT_EQ(Depart->Pair.LeftFileName, file);
     EXPECT_EQ(Depart->FG->Caption().toStdString(), good);
@@ -190,7 +182,7 @@ TEST_F(OutsidePictures, TwoNamesLoadBothSidesAndTheTitleStillWaits)
     EXPECT_EQ(Depart->FD->Caption().toStdString(), right);
     EXPECT_EQ(Depart->TD->Caption(), "60 x 40 pixels.");
     // The damaged RIGHT picture was reported, then replaced by the second run.
-    EXPECT_EQ(Boxes(), "TREMALU: Image bitmap incorrecte.\n");
+    EXPECT_EQ(Recorder.BoxTexts(), "TREMALU: Image bitmap incorrecte.\n");
     EXPECT_TRUE(Depart->Pair.LeftLoaded && Depart->Pair.RightLoaded);
     EXPECT_TRUE(Depart->ptitre->isVisible());
     EXPECT_FALSE(Depart->ChargeG->isEnabled());
@@ -240,7 +232,7 @@ TEST_F(OutsidePictures, AStereoCamerasFileAloneFillsBothSides)
         return std::vector<unsigned char>(mpo.begin(), mpo.end());
     }());
     Depart->OpenPictures(CommandLinePictures({Dir.File("paire.MPO")}));
-    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
     EXPECT_EQ(Depart->FG->Caption().toStdString(), Dir.File("paire.MPO"));
     EXPECT_EQ(Depart->FD->Caption().toStdString(), Dir.File("paire.MPO"));
     EXPECT_EQ(Depart->OP.FileName, Dir.File("paire.MPO"));
@@ -253,7 +245,7 @@ TEST_F(OutsidePictures, AStereoCamerasFileAloneFillsBothSides)
     const auto jps = JpegBytes(Dir, 80, 30, 40, Blue, Red);
     testing_support::WriteBytes(Dir.File("paire.jps"), std::vector<unsigned char>(jps.begin(), jps.end()));
     EXPECT_EQ(Drop(*Depart->Panel2, Files({Dir.File("paire.jps")})), Qt::CopyAction);
-    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
     EXPECT_EQ(Depart->FG->Caption().toStdString(), Dir.File("paire.jps"));
     EXPECT_EQ(Depart->TD->Caption(), "40 x 30 pixels.");
     EXPECT_EQ(CentreColour(*Depart->IG), Red);
@@ -262,7 +254,7 @@ TEST_F(OutsidePictures, AStereoCamerasFileAloneFillsBothSides)
     // Named with another picture, it is one side's picture like any other.
     const std::string other = Picture("autre.bmp", 10, 10);
     Depart->OpenPictures(CommandLinePictures({Dir.File("paire.MPO"), other}));
-    EXPECT_EQ(Boxes(), "TREMALU: Extension de fichier graphique inconnue (.MPO)\n");
+    EXPECT_EQ(Recorder.BoxTexts(), "TREMALU: Extension de fichier graphique inconnue (.MPO)\n");
 }
 
 // ------------------------------------------------------------------ drops
@@ -280,7 +272,7 @@ TEST_F(OutsidePictures, TwoFilesDroppedOnEitherFrameLoadLeftThenRight)
     EXPECT_EQ(Drop(*Depart->Panel2, Files({first})), Qt::CopyAction);
     EXPECT_EQ(Depart->FD->Caption().toStdString(), first);
     EXPECT_EQ(Depart->FG->Caption().toStdString(), first);
-    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
 }
 
 struct RefusedDrop {
@@ -309,7 +301,7 @@ TEST_P(RefusedDrops, AreNotTakenAndLoadNothing)
     }
     EXPECT_FALSE(Depart->Pair.LeftLoaded);
     EXPECT_FALSE(Depart->Pair.RightLoaded);
-    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

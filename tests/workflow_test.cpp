@@ -90,14 +90,6 @@ protected:
         Result->SpeedButton2->Click(*Result->SpeedButton2);
     }
 
-    std::string Texts() const
-    {
-        std::string all;
-        for (const TMessageBoxRequest& box : Recorder.Boxes)
-            all += box.Caption + ": " + box.Text + "\n";
-        return all;
-    }
-
     TempDir Dir;
     TRecordingPresenter Recorder;
     TPresenterOverride Installed{Recorder};
@@ -123,7 +115,7 @@ TEST_F(Workflow, WidePictureIsFittedAndDescribed)
 {
     const std::string file = BitmapFile("large.bmp", 1000, 250);
     LoadLeft(file);
-    EXPECT_EQ(Texts(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
     EXPECT_EQ(Bounds(*Depart->IG), QRect(7, 116, 290, 72));
     EXPECT_TRUE(Depart->IG->isVisible());
     EXPECT_TRUE(Depart->IG->Image().Stretch());
@@ -157,7 +149,7 @@ TEST_F(Workflow, JpegPictureLoadsWithItsHeaderSize)
     jpeg.CopyFrom(Gradient(640, 480).get());
     jpeg.WriteToFile(Dir.File("photo.JPG"));
     LoadLeft(Dir.File("photo.JPG"));
-    EXPECT_EQ(Texts(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
     EXPECT_STREQ(Depart->IG->Picture().Graphic()->ClassName(), "TJPEGImage");
     EXPECT_EQ(Depart->TG->Caption(), "640 x 480 pixels.");
     EXPECT_EQ(Bounds(*Depart->IG), QRect(7, 43, 290, 218));
@@ -184,7 +176,7 @@ TEST_F(Workflow, FailedLoadLeavesEverythingVisibleAsItWas)
 
     Recorder.Boxes.clear();
     LoadLeft(Dir.File("absent.png"));
-    EXPECT_EQ(Texts(), "TREMALU: Extension de fichier graphique inconnue (.png)\n");
+    EXPECT_EQ(Recorder.BoxTexts(), "TREMALU: Extension de fichier graphique inconnue (.png)\n");
     EXPECT_EQ(Depart->IG->Picture().Graphic(), before);
 }
 
@@ -195,7 +187,7 @@ TEST_F(Workflow, WhatIsNotARegularFileIsRefusedAtOnceAndChangesNothing)
     for (const std::string& name : testing_support::NonRegularPictureNames(Dir)) {
         Recorder.Boxes.clear();
         LoadLeft(name);
-        EXPECT_EQ(Texts(), "TREMALU: Impossible d'ouvrir le fichier " + name + ".\n");
+        EXPECT_EQ(Recorder.BoxTexts(), "TREMALU: Impossible d'ouvrir le fichier " + name + ".\n");
         EXPECT_EQ(Depart->IG->Picture().Graphic(), before);
         EXPECT_EQ(Depart->TG->Caption(), "400 x 300 pixels.");
     }
@@ -205,7 +197,7 @@ TEST_F(Workflow, PictureWithoutPixelsIsRefusedAndChangesNothing)
 {
     // First load of a side: nothing to keep.
     LoadLeft(Dir.File("photo"));
-    EXPECT_EQ(Texts(), "TREMALU: Opération en virgule flottante incorrecte.\n");
+    EXPECT_EQ(Recorder.BoxTexts(), "TREMALU: Opération en virgule flottante incorrecte.\n");
     EXPECT_FALSE(Depart->Pair.LeftLoaded);
     EXPECT_EQ(Depart->IG->Picture().Graphic(), nullptr);
     EXPECT_TRUE(Depart->TG->Caption().isEmpty());
@@ -254,7 +246,7 @@ TEST_F(Workflow, AnaglyphIsShownFittedInTheModalResultWindow)
     QRect shownAt;
     Recorder.WhileModal = [&](TForm&) { shownAt = Bounds(*Result->IR); };
     Compose();
-    EXPECT_EQ(Texts(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
     ASSERT_EQ(Recorder.ModalForms.size(), 1u);
     EXPECT_EQ(Recorder.ModalForms[0], Result);
     EXPECT_EQ(shownAt, QRect(8, 61, 425, 319));
@@ -270,7 +262,7 @@ TEST_F(Workflow, DifferentSizesWarnThenComposeAtTheLeftSize)
     LoadLeft(BitmapFile("g.bmp", 200, 100));
     LoadRight(BitmapFile("d.bmp", 100, 100));
     Compose();
-    EXPECT_EQ(Texts(), "Résultat imprévisible...: Les deux images n'ont pas les même dimensions.\n");
+    EXPECT_EQ(Recorder.BoxTexts(), "Résultat imprévisible...: Les deux images n'ont pas les même dimensions.\n");
     EXPECT_EQ(Recorder.Boxes[0].Icon, TMessageIcon::Exclamation);
     ASSERT_EQ(Recorder.ModalForms.size(), 1u);
     EXPECT_EQ(Result->IR->Picture().PixelWidth(), 200);
@@ -336,7 +328,7 @@ TEST_F(Saving, JpegNamesInAnyCaseGiveJpegFiles)
         ASSERT_TRUE(std::filesystem::exists(Dir.File(name))) << name;
         EXPECT_TRUE(IsJpegFile(ReadBytes(Dir.File(name)))) << name;
     }
-    EXPECT_EQ(Texts(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
 }
 
 TEST_F(Saving, BitmapNamesGiveThe32BitFileAtNaturalSize)
@@ -385,14 +377,14 @@ TEST_F(Saving, CancelledDialogSavesNothing)
     Recorder.FileAnswer.reset();
     Result->SpeedButton2->Click(*Result->SpeedButton2);
     EXPECT_EQ(Dir.Entries(), (std::vector<std::string>{"d.bmp", "g.bmp"}));
-    EXPECT_EQ(Texts(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
 }
 
 TEST_F(Saving, FolderThatCannotBeWrittenGivesTheCreateFailureAndNoFile)
 {
     const std::string target = Dir.File("absent/anaglyph.bmp");
     Save(target);
-    EXPECT_EQ(Texts(), "TREMALU: Impossible de créer le fichier " + target + ".\n");
+    EXPECT_EQ(Recorder.BoxTexts(), "TREMALU: Impossible de créer le fichier " + target + ".\n");
     EXPECT_EQ(Recorder.Boxes[0].Icon, TMessageIcon::Stop);
     EXPECT_FALSE(std::filesystem::exists(Dir.File("absent")));
 }
@@ -449,7 +441,7 @@ TEST_F(Workflow, AnimatedGifComposesFromWhatItsPreviewShows)
     LoadRight(AnimatedGif(Dir));
     ASSERT_TRUE(Animates(*Depart->IG));
     Compose();
-    EXPECT_EQ(Texts(), "");
+    EXPECT_EQ(Recorder.BoxTexts(), "");
     const auto* result = static_cast<const TBitmap*>(Result->IR->Picture().Graphic());
     // Red from the left frame shown (red or blue), green and blue from the
     // right one.

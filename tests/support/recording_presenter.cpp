@@ -12,6 +12,14 @@ int TRecordingPresenter::MessageBox(const tremalu::TMessageBoxRequest& request)
     return MessageBoxAnswer;
 }
 
+std::string TRecordingPresenter::BoxTexts() const
+{
+    std::string all;
+    for (const tremalu::TMessageBoxRequest& box : Boxes)
+        all += box.Caption + ": " + box.Text + "\n";
+    return all;
+}
+
 int TRecordingPresenter::ShowModal(tremalu::TForm& form)
 {
     ModalForms.push_back(&form);

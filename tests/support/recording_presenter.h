@@ -20,6 +20,8 @@ public:
     std::optional<tremalu::TFileChoice> RunFileDialog(QFileDialog& dialog) override;
 
     std::vector<tremalu::TMessageBoxRequest> Boxes;
+    // The message boxes shown so far, a line each: caption, ": ", text.
+    std::string BoxTexts() const;
     std::vector<tremalu::TForm*> ModalForms;
     int FileDialogs = 0;
 

@@ -5,6 +5,7 @@
 #include "anaglyph.h"
 #include "application.h"
 #include "gui_helpers.h"
+#include "picture_bytes.h"
 #include "popup_menu.h"
 #include "raster/bitmap.h"
 #include "recording_presenter.h"
@@ -34,14 +35,9 @@ namespace {
 // (modulo 256), so that every mix gives something of its own.
 std::string Gradient(const TempDir& dir, const std::string& name, int32_t w, int32_t h, uint32_t shift)
 {
-    TBitmap bitmap;
-    bitmap.SetPixelWidth(w);
-    bitmap.SetPixelHeight(h);
-    auto* pixels = const_cast<TPixelBuffer*>(bitmap.PeekPixels());
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            pixels->SetPixelAt(x, y, ((x + shift) & 255) << 16 | (y & 255) << 8 | ((255 - x - y) & 255));
-    bitmap.WriteToFile(dir.File(name));
+    testing_support::PaintedBitmap(w, h, [shift](int32_t x, int32_t y) {
+        return ((x + shift) & 255) << 16 | (y & 255) << 8 | ((255 - x - y) & 255);
+    })->WriteToFile(dir.File(name));
     return dir.File(name);
 }
 

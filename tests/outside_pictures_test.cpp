@@ -8,6 +8,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "gui_helpers.h"
 #include "mpo_builder.h"
+#include "picture_bytes.h"
 #include "raster/bitmap.h"
 #include "recording_presenter.h"
 #include "temp_dir.h"
@@ -195,15 +196,9 @@ TEST_F(OutsidePictures, TwoNamesLoadBothSidesAndTheTitleStillWaits)
 // others another (0x00RRGGBB).
 std::vector<uint8_t> JpegBytes(const TempDir& dir, int32_t w, int32_t h, int32_t split, uint32_t left, uint32_t right)
 {
-    TBitmap bitmap;
-    bitmap.SetPixelWidth(w);
-    bitmap.SetPixelHeight(h);
-    auto* pixels = const_cast<TPixelBuffer*>(bitmap.PeekPixels());
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            pixels->SetPixelAt(x, y, x < split ? left : right);
     TJPEGImage jpeg;
-    jpeg.CopyFrom(&bitmap);
+    jpeg.CopyFrom(testing_support::PaintedBitmap(w, h, [&](int32_t x, int32_t) { return x < split ? left : right; })
+                      .get());
     jpeg.WriteToFile(dir.File("part.jpg"));
     const std::vector<unsigned char> bytes = testing_support::ReadBytes(dir.File("part.jpg"));
     return {bytes.begin(), bytes.end()};

@@ -3,6 +3,7 @@
 #include "anaglyph.h"
 #include "anaglyph_methods.h"
 #include "core/errors.h"
+#include "picture_bytes.h"
 #include "stereo_scene.h"
 #include "vertical_alignment.h"
 
@@ -125,15 +126,8 @@ TEST(ShiftedFrame, WithoutOverlapAreRefused)
 TEST(ShiftedFrame, ComposeTheMovedPixels)
 {
     const auto noise = [](unsigned seed) {
-        auto b = std::make_unique<TBitmap>();
-        b->SetPixelWidth(30);
-        b->SetPixelHeight(20);
         std::mt19937 random(seed);
-        auto* pixels = const_cast<TPixelBuffer*>(b->PeekPixels());
-        for (int32_t y = 0; y < 20; ++y)
-            for (int32_t x = 0; x < 30; ++x)
-                pixels->SetPixelAt(x, y, random() & 0xFFFFFF);
-        return b;
+        return testing_support::PaintedBitmap(30, 20, [&](int32_t, int32_t) { return random() & 0xFFFFFF; });
     };
     auto left = noise(1), right = noise(2);
     const TStereoFrame frame = ShiftedFrame(30, 20, 30, 20, -4, 3);

@@ -6,6 +6,7 @@
 #include "raster/bitmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,19 @@ inline std::unique_ptr<tremalu::TBitmap> WhiteBitmap(int32_t w, int32_t h)
     auto bitmap = std::make_unique<tremalu::TBitmap>();
     bitmap->SetPixelWidth(w);
     bitmap->SetPixelHeight(h);
+    return bitmap;
+}
+
+// A new bitmap of w × h whose pixel (x, y) is pixel(x, y) (0x00RRGGBB),
+// asked row after row, top row first.
+inline std::unique_ptr<tremalu::TBitmap> PaintedBitmap(int32_t w, int32_t h,
+                                                       const std::function<uint32_t(int32_t x, int32_t y)>& pixel)
+{
+    std::unique_ptr<tremalu::TBitmap> bitmap = WhiteBitmap(w, h);
+    tremalu::TPixelBuffer* pixels = bitmap->Surface().Pixels();
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            pixels->SetPixelAt(x, y, pixel(x, y));
     return bitmap;
 }
 

@@ -300,6 +300,21 @@ INSTANTIATE_TEST_SUITE_P(
                          .Finish();
                  },
                  {{5, 3, Red}, {5, 11, Red}, {5, 4, White32}, {5, 0, White32}}},
+        DrawCase{"DibPatternBrushTilesOnTheOutputGrid",
+                 [] {
+                     // 2 x 2, top row red and green, bottom row blue and
+                     // black: a 24-bit DIB stored bottom row first.
+                     return Emf100()
+                         .Record(94, {1, 0, 32, 40, 72, 16,                           // slot, usage, offsets
+                                      40, 2, 2, 1 | 24 << 16, 0, 0, 0, 0, 0, 0,       // header
+                                      0x000000FF, 0x00000000, 0x00FF0000, 0x000000FF})  // bits
+                         .Select(1)
+                         .Select(0x80000008)
+                         .Rectangle(0, 0, 10, 10)
+                         .Finish();
+                 },
+                 {{0, 0, Red}, {1, 0, 0x00FF00}, {0, 1, Blue}, {1, 1, 0x000000}, {8, 4, Red}, {9, 9, 0x000000},
+                  {10, 10, White32}}},
         DrawCase{"BitmapStretchedIntoItsRectangle",
                  [] {
                      return Emf100()

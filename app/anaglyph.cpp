@@ -179,14 +179,18 @@ bool CombineDirectRows(const uint8_t* left, int leftStep, const uint8_t* right, 
     return true;
 }
 
-// A JPEG picture not decoded yet: its rows come from the codec one after
-// the other, the same bytes that decoding into its bitmap would give, and no
-// bitmap of the whole picture is made. The codec runs on a thread of its
-// own, so that the two sides decode at once.
+// A JPEG picture not decoded yet, or a JPEG file read as it is composed:
+// its rows come from the codec one after the other, the same bytes that
+// decoding into a bitmap would give, and no bitmap of the whole picture is
+// made. The codec runs ahead of the composition on the composition's helper
+// thread, so that the two sides decode at once.
 class TJpegStreamSide : public TAnaglyphSide {
 public:
-    TJpegStreamSide(std::unique_ptr<TJpegRowReader> reader, int32_t width, int32_t originX, int32_t originY)
-        : TAnaglyphSide(width, originX, originY), Reader(std::make_unique<TJpegRowsAhead>(std::move(reader))),
+    // owned: rows, when they are the side's own.
+    TJpegStreamSide(TJpegDecodeHelper& helper, TJpegRowReader& rows, std::unique_ptr<TJpegRowReader> owned,
+                    int32_t width, int32_t originX, int32_t originY)
+        : TAnaglyphSide(width, originX, originY), Owned(std::move(owned)),
+          Reader(std::make_unique<TJpegRowsAhead>(helper, Started(rows))),
           Covered(std::clamp(Reader->Width() - originX, 0, width))
     {
     }
@@ -209,6 +213,14 @@ public:
     void Finish() override { Reader->Finish(); }
 
 private:
+    // The decode's own failures (a picture over the bitmap limit, a
+    // progressive file's scans) come here, before the first row is asked for.
+    static TJpegRowReader& Started(TJpegRowReader& rows)
+    {
+        rows.Start();
+        return rows;
+    }
+
     // Row y of the side from its first covered pixel, or null below the
     // picture's last row.
     const uint8_t* Fetch(int32_t y)
@@ -223,6 +235,7 @@ private:
         return Current + 3 * static_cast<size_t>(OriginX);
     }
 
+    std::unique_ptr<TJpegRowReader> Owned;  // before Reader, which reads it
     std::unique_ptr<TJpegRowsAhead> Reader;
     const int32_t Covered;
     int32_t Fetched = 0;
@@ -242,16 +255,21 @@ const TPixelBuffer* OpaquePixels(TGraphic* graphic)
 
 }  // namespace
 
-std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width, int32_t height, int32_t originX,
-                                                int32_t originY)
+std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TAnaglyphSource source, TJpegDecodeHelper& helper, int32_t width,
+                                                int32_t height, int32_t originX, int32_t originY)
 {
+    if (source.Rows != nullptr)
+        return std::make_unique<TJpegStreamSide>(helper, *source.Rows, nullptr, width, originX, originY);
+    TGraphic* graphic = source.Graphic;
     // A JPEG picture draws its decoded bitmap with the copy mode at its own
     // size, so its rows are those of that bitmap: streamed from the codec
     // when no bitmap exists yet and the decode allows it, otherwise decoded
     // now, as the draw would. A picture with nothing to decode draws nothing.
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic); jpeg != nullptr && !jpeg->IsEmpty()) {
-        if (std::unique_ptr<TJpegRowReader> reader = jpeg->OpenRowReader())
-            return std::make_unique<TJpegStreamSide>(std::move(reader), width, originX, originY);
+        if (std::unique_ptr<TJpegRowReader> reader = jpeg->OpenRowReader()) {
+            TJpegRowReader& rows = *reader;
+            return std::make_unique<TJpegStreamSide>(helper, rows, std::move(reader), width, originX, originY);
+        }
         graphic = &jpeg->DecodedBitmap();
     }
     if (const TPixelBuffer* pixels = OpaquePixels(graphic))
@@ -288,10 +306,11 @@ TAnaglyphRows::TAnaglyphRows(TGraphic* left, TGraphic* right, int32_t width, int
 {
 }
 
-TAnaglyphRows::TAnaglyphRows(TGraphic* left, TGraphic* right, const TStereoFrame& frame, const TAnaglyphMix& mix)
+TAnaglyphRows::TAnaglyphRows(TAnaglyphSource left, TAnaglyphSource right, const TStereoFrame& frame,
+                             const TAnaglyphMix& mix)
     : FWidth(frame.Width), FHeight(frame.Height),
-      Left(MakeAnaglyphSide(left, frame.Width, frame.Height, frame.LeftX, frame.LeftY)),
-      Right(MakeAnaglyphSide(right, frame.Width, frame.Height, frame.RightX, frame.RightY))
+      Left(MakeAnaglyphSide(left, Helper, frame.Width, frame.Height, frame.LeftX, frame.LeftY)),
+      Right(MakeAnaglyphSide(right, Helper, frame.Width, frame.Height, frame.RightX, frame.RightY))
 {
     if (!mix.IsDefault()) {
         Mixer.emplace(mix);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "anaglyph_methods.h"
+#include "formats/jpeg/jpeg_rows_ahead.h"
 #include "raster/bitmap.h"
 
 #include <cstdint>
@@ -77,13 +78,25 @@ private:
     std::vector<uint32_t> Scratch;
 };
 
-// The side for a picture: read straight from its pixels when drawing it on
-// white would only copy them (an opaque bitmap, a JPEG picture), otherwise
-// from the picture drawn on a white bitmap. Rows are asked for from the top
-// down, each once or more, never going back. A JPEG picture not decoded yet
-// is decoded on a thread of its own, a few rows ahead of the composition.
-std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width, int32_t height,
-                                                int32_t originX = 0, int32_t originY = 0);
+// What one side of a composition is made from: a picture, or the rows of a
+// JPEG file decoded as they are composed (TJpegRowReader::Open), which a
+// composition reads once, from the top.
+struct TAnaglyphSource {
+    TAnaglyphSource(TGraphic* graphic) : Graphic(graphic) {}  // NOLINT(google-explicit-constructor): a picture is one
+    explicit TAnaglyphSource(TJpegRowReader& rows) : Rows(&rows) {}
+    TGraphic* Graphic = nullptr;
+    TJpegRowReader* Rows = nullptr;
+};
+
+// The side for a source: a picture read straight from its pixels when
+// drawing it on white would only copy them (an opaque bitmap, a JPEG
+// picture), otherwise from the picture drawn on a white bitmap. Rows are
+// asked for from the top down, each once or more, never going back. A JPEG
+// picture not decoded yet, or a JPEG file's rows, are decoded a few rows
+// ahead of the composition by helper and by the composition's own thread
+// (jpeg_rows_ahead.h); the sides of one composition share one helper.
+std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TAnaglyphSource source, TJpegDecodeHelper& helper, int32_t width,
+                                                int32_t height, int32_t originX = 0, int32_t originY = 0);
 
 // The composition itself, one row at a time from the top: red of left,
 // green and blue of right, or another mix. Both the windows and the batch
@@ -92,7 +105,7 @@ std::unique_ptr<TAnaglyphSide> MakeAnaglyphSide(TGraphic* graphic, int32_t width
 class TAnaglyphRows {
 public:
     TAnaglyphRows(TGraphic* left, TGraphic* right, int32_t width, int32_t height);
-    TAnaglyphRows(TGraphic* left, TGraphic* right, const TStereoFrame& frame, const TAnaglyphMix& mix);
+    TAnaglyphRows(TAnaglyphSource left, TAnaglyphSource right, const TStereoFrame& frame, const TAnaglyphMix& mix);
     ~TAnaglyphRows();
     int32_t Width() const { return FWidth; }
     int32_t Height() const { return FHeight; }
@@ -106,6 +119,7 @@ private:
     int32_t FWidth;
     int32_t FHeight;
     int32_t Next = 0;
+    TJpegDecodeHelper Helper;  // before the sides, which it serves
     std::unique_ptr<TAnaglyphSide> Left;
     std::unique_ptr<TAnaglyphSide> Right;
     std::optional<TAnaglyphMixer> Mixer;  // none for the program's own mix

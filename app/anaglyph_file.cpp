@@ -17,7 +17,7 @@ void SaveAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height
     SaveAnaglyph(left, right, WholeLeftFrame(width, height), TAnaglyphMix{}, fileName);
 }
 
-void SaveAnaglyph(TGraphic* left, TGraphic* right, const TStereoFrame& frame, const TAnaglyphMix& mix,
+void SaveAnaglyph(TAnaglyphSource left, TAnaglyphSource right, const TStereoFrame& frame, const TAnaglyphMix& mix,
                   const std::string& fileName)
 {
     const TSaveKind kind = SaveKindOf(fileName);

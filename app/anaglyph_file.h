@@ -15,7 +15,7 @@ namespace tremalu {
 // nor in .bmp, before anything is composed.
 void SaveAnaglyph(TGraphic* left, TGraphic* right, int32_t width, int32_t height, const std::string& fileName);
 // Any frame and mix.
-void SaveAnaglyph(TGraphic* left, TGraphic* right, const TStereoFrame& frame, const TAnaglyphMix& mix,
+void SaveAnaglyph(TAnaglyphSource left, TAnaglyphSource right, const TStereoFrame& frame, const TAnaglyphMix& mix,
                   const std::string& fileName);
 
 }  // namespace tremalu

@@ -8,6 +8,7 @@
 #include "vertical_alignment.h"
 
 #include <cmath>
+#include <stdexcept>
 #include <thread>
 
 namespace tremalu {
@@ -33,6 +34,8 @@ const TPixelBuffer& PixelsOf(TGraphic* graphic, std::unique_ptr<TBitmap>& drawn)
 // when they are two JPEG pictures not decoded yet.
 int32_t EstimatePairOffset(TStereoPair& pair)
 {
+    if (pair.Left.Graphic == nullptr || pair.Right.Graphic == nullptr)
+        throw std::logic_error("the alignment needs a pair read as pictures");
     std::unique_ptr<TBitmap> leftDrawn, rightDrawn;
     const TPixelBuffer* leftPixels = nullptr;
     auto* leftJpeg = dynamic_cast<TJPEGImage*>(pair.Left.Graphic);
@@ -106,7 +109,7 @@ void SaveStereoAnaglyph(TStereoPair& pair, const TStereoOptions& options, const 
                         std::vector<std::string>& notes)
 {
     const TStereoFrame frame = PlanStereoFrame(pair, options, notes);
-    SaveAnaglyph(pair.Left.Graphic, pair.Right.Graphic, frame, options.Mix, fileName);
+    SaveAnaglyph(pair.Left.Source(), pair.Right.Source(), frame, options.Mix, fileName);
 }
 
 }  // namespace tremalu

@@ -1,9 +1,11 @@
 #include "stereo_pair.h"
 
 #include "core/errors.h"
+#include "core/format_registry.h"
 #include "core/streams.h"
 #include "formats/jpeg/fujifilm_parallax.h"
 #include "formats/jpeg/jpeg_image.h"
+#include "formats/jpeg/jpeg_rows.h"
 #include "formats/jpeg/mpo_index.h"
 #include "side_picture.h"
 
@@ -16,6 +18,7 @@ TStereoPair& TStereoPair::operator=(TStereoPair&&) noexcept = default;
 
 void TStereoPair::Hold(std::unique_ptr<TPicture> picture) { Pictures.push_back(std::move(picture)); }
 void TStereoPair::Hold(std::unique_ptr<TGraphic> graphic) { Graphics.push_back(std::move(graphic)); }
+void TStereoPair::Hold(std::unique_ptr<TJpegRowReader> rows) { Rows.push_back(std::move(rows)); }
 
 namespace {
 
@@ -45,6 +48,38 @@ std::unique_ptr<TJPEGImage> JpegFrom(const uint8_t* bytes, size_t size)
     jpeg->ReadFromStream(stream);
     CheckHasPixels(*jpeg, 1);
     return jpeg;
+}
+
+// A file the program would read as a JPEG picture, opened as rows: the
+// header read as reading the picture reads it. None when it is read as a
+// picture after all: not a JPEG file by its name, an empty file (an empty
+// picture, refused as such) or a decode that gives no plain colour rows.
+std::unique_ptr<TJpegRowReader> OpenJpegFileRows(const std::string& fileName)
+{
+    if (FormatRegistry().FindByExtension(ExtractPictureExtension(fileName)) != &TJPEGImage::StaticClass())
+        return nullptr;
+    auto file = std::make_unique<TFileStream>(fileName, TFileStream::Mode::OpenRead);
+    if (file->Size() == 0)
+        return nullptr;
+    std::unique_ptr<TJpegRowReader> rows = TJpegRowReader::Open(std::move(file));
+    if (rows != nullptr && (rows->Width() <= 0 || rows->Height() <= 0))
+        throw EInvalidOp(texts::InvalidFloatOp);
+    return rows;
+}
+
+// One side of a pair of files, read as asked.
+void LoadSide(TStereoPair& pair, TStereoView& view, const std::string& fileName, TPairReading reading)
+{
+    if (reading == TPairReading::ComposedRows) {
+        if (std::unique_ptr<TJpegRowReader> rows = OpenJpegFileRows(fileName)) {
+            view = {nullptr, 0, 0, rows->Width(), rows->Height(), rows.get()};
+            pair.Hold(std::move(rows));
+            return;
+        }
+    }
+    std::unique_ptr<TPicture> picture = LoadSidePicture(fileName);
+    view = WholeView(picture->Graphic());
+    pair.Hold(std::move(picture));
 }
 
 TStereoPair LoadMpo(const std::string& fileName)
@@ -79,15 +114,11 @@ TStereoFileKind StereoFileKindOf(const std::string& fileName)
     return TStereoFileKind::None;
 }
 
-TStereoPair LoadPicturePair(const std::string& left, const std::string& right)
+TStereoPair LoadPicturePair(const std::string& left, const std::string& right, TPairReading reading)
 {
     TStereoPair pair;
-    std::unique_ptr<TPicture> l = LoadSidePicture(left);
-    std::unique_ptr<TPicture> r = LoadSidePicture(right);
-    pair.Left = WholeView(l->Graphic());
-    pair.Right = WholeView(r->Graphic());
-    pair.Hold(std::move(l));
-    pair.Hold(std::move(r));
+    LoadSide(pair, pair.Left, left, reading);
+    LoadSide(pair, pair.Right, right, reading);
     return pair;
 }
 

@@ -5,6 +5,7 @@
 // taken as side by side with the LEFT eye's picture on the left.
 #pragma once
 
+#include "anaglyph.h"
 #include "core/graphic.h"
 
 #include <memory>
@@ -14,13 +15,17 @@
 
 namespace tremalu {
 
-// One eye's picture: a rectangle of a loaded picture.
+// One eye's picture: a rectangle of a loaded picture, or of a JPEG file
+// whose rows are read as they are composed.
 struct TStereoView {
-    TGraphic* Graphic = nullptr;
+    TGraphic* Graphic = nullptr;  // the picture; none for rows
     int32_t X = 0;
     int32_t Y = 0;
     int32_t Width = 0;
     int32_t Height = 0;
+    TJpegRowReader* Rows = nullptr;  // the rows
+
+    TAnaglyphSource Source() const { return Rows != nullptr ? TAnaglyphSource(*Rows) : TAnaglyphSource(Graphic); }
 };
 
 class TStereoPair {
@@ -40,10 +45,12 @@ public:
     // Keeps what the views show alive as long as the pair.
     void Hold(std::unique_ptr<TPicture> picture);
     void Hold(std::unique_ptr<TGraphic> graphic);
+    void Hold(std::unique_ptr<TJpegRowReader> rows);
 
 private:
     std::vector<std::unique_ptr<TPicture>> Pictures;
     std::vector<std::unique_ptr<TGraphic>> Graphics;
+    std::vector<std::unique_ptr<TJpegRowReader>> Rows;
 };
 
 enum class TStereoFileKind { Mpo, Jps, None };
@@ -51,8 +58,17 @@ enum class TStereoFileKind { Mpo, Jps, None };
 // By the extension, in any case: .mpo or .jps.
 TStereoFileKind StereoFileKindOf(const std::string& fileName);
 
-// Two files, each loaded as a side of the program is (LoadSidePicture).
-TStereoPair LoadPicturePair(const std::string& left, const std::string& right);
+// How a pair of files is read. A pair that is only composed reads a JPEG
+// file (by its name, as the program would load it) as rows decoded from the
+// file while the composition goes, never whole in memory, and never on the
+// caller's thread alone; its views then have no picture. A pair whose pixels
+// are needed otherwise (the alignment) reads pictures.
+enum class TPairReading { Pictures, ComposedRows };
+
+// Two files, each loaded as a side of the program is (LoadSidePicture), with
+// the same failures in the same order.
+TStereoPair LoadPicturePair(const std::string& left, const std::string& right,
+                            TPairReading reading = TPairReading::Pictures);
 
 // One file: an MPO or JPS file by its extension, or with sideBySide any
 // picture the registry reads, its left half the LEFT eye's. Halves are the

@@ -17,7 +17,9 @@ std::unique_ptr<TPicture> PictureOfView(const TStereoView& view)
     }
     // The part's rows, read as the composition reads a side.
     std::unique_ptr<TPixelBuffer> pixels = TPixelBuffer::MakeDevice(view.Width, view.Height);
-    std::unique_ptr<TAnaglyphSide> rows = MakeAnaglyphSide(view.Graphic, view.Width, view.Height, view.X, view.Y);
+    TJpegDecodeHelper helper;
+    std::unique_ptr<TAnaglyphSide> rows =
+        MakeAnaglyphSide(view.Graphic, helper, view.Width, view.Height, view.X, view.Y);
     for (int32_t y = 0; y < view.Height; ++y)
         rows->Row(y, reinterpret_cast<uint32_t*>(pixels->ScanLine(y)));
     rows->Finish();

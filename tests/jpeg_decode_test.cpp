@@ -341,10 +341,13 @@ void DecodeByRows(TJPEGImage& jpeg)
         rows->NextRow();
     rows->Finish();
 }
-// The same on a thread of its own, a few rows ahead (the composition).
+// The same a few rows ahead, on the helper thread and on this one (the
+// composition).
 void DecodeAhead(TJPEGImage& jpeg)
 {
-    TJpegRowsAhead rows(jpeg.OpenRowReader(), 4);
+    std::unique_ptr<TJpegRowReader> reader = jpeg.OpenRowReader();
+    TJpegDecodeHelper helper;
+    TJpegRowsAhead rows(helper, *reader, 4);
     for (int32_t y = 0; y < rows.Height(); ++y)
         rows.NextRow();
     rows.Finish();
@@ -352,21 +355,46 @@ void DecodeAhead(TJPEGImage& jpeg)
 
 }  // namespace
 
-TEST(JpegRowsAhead, GiveTheRowsOfTheReaderAndStopWhenLeftEarly)
+TEST(JpegRowsAhead, TwoPicturesOnOneHelperGiveTheirReadersRows)
+{
+    auto first = Read(EncodeJpeg(*DeviceBitmap(24, 57, Blocks), 90));
+    auto second = Read(EncodeJpeg(*DeviceBitmap(40, 33, Blocks), 75));
+    std::unique_ptr<TJpegRowReader> plainFirst = first->OpenRowReader(), plainSecond = second->OpenRowReader();
+    std::unique_ptr<TJpegRowReader> readerFirst = first->OpenRowReader(), readerSecond = second->OpenRowReader();
+    TJpegDecodeHelper helper;
+    // Rings of two rows wrap many times; the second picture ends first and
+    // is completed while the first still has rows to go.
+    TJpegRowsAhead aheadFirst(helper, *readerFirst, 2), aheadSecond(helper, *readerSecond, 2);
+    for (int32_t y = 0; y < 57; ++y) {
+        const uint8_t* expected = plainFirst->NextRow();
+        ASSERT_TRUE(std::equal(expected, expected + 24 * 3, aheadFirst.NextRow())) << y;
+        if (y < 33) {
+            expected = plainSecond->NextRow();
+            ASSERT_TRUE(std::equal(expected, expected + 40 * 3, aheadSecond.NextRow())) << y;
+        } else if (y == 33) {
+            aheadSecond.Finish();
+        }
+    }
+    aheadFirst.Finish();
+}
+
+TEST(JpegRowsAhead, StopWhenLeftEarlyAndFinishWithoutTheRowsNobodyTook)
 {
     auto jpeg = Read(EncodeJpeg(*DeviceBitmap(24, 57, Blocks), 90));
-    std::unique_ptr<TJpegRowReader> plain = jpeg->OpenRowReader();
-    TJpegRowsAhead ahead(jpeg->OpenRowReader(), 2);  // the ring wraps many times
-    ASSERT_EQ(ahead.Height(), 57);
-    for (int32_t y = 0; y < 57; ++y) {
-        const uint8_t* expected = plain->NextRow();
-        ASSERT_TRUE(std::equal(expected, expected + 24 * 3, ahead.NextRow())) << y;
-    }
-    ahead.Finish();
-    // Left after three rows: the decoding thread stops and is waited for.
-    TJpegRowsAhead early(jpeg->OpenRowReader(), 2);
+    TJpegDecodeHelper helper;
+    // Left after three rows: the helper lets go of the picture.
+    std::unique_ptr<TJpegRowReader> reader = jpeg->OpenRowReader();
+    auto early = std::make_unique<TJpegRowsAhead>(helper, *reader, 2);
     for (int k = 0; k < 3; ++k)
-        early.NextRow();
+        early->NextRow();
+    early.reset();
+    // Completed after three rows (a picture cropped at the bottom, far more
+    // rows than the ring holds): the rest is decoded, not waited for.
+    std::unique_ptr<TJpegRowReader> cropped = jpeg->OpenRowReader();
+    TJpegRowsAhead ahead(helper, *cropped, 2);
+    for (int k = 0; k < 3; ++k)
+        ahead.NextRow();
+    ahead.Finish();
 }
 
 TEST(JpegDamage, EndlesslyRepeatedScansStopAtTheScanLimitOnEveryDecodePath)

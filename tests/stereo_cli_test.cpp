@@ -1,9 +1,11 @@
 // The batch tool's stereo commands: option errors, the shift's refusal, MPO
 // and JPS files made by our own writers, the batch's pairing rules and a
-// batch with a failing file; the MPO index reader's refusals.
+// batch with a failing file; the MPO index reader's refusals; two files read
+// as they are composed against the same files read as pictures.
 #include "batch_plan.h"
 #include "bmp_builder.h"
 #include "cli_commands.h"
+#include "cli_stereo.h"
 #include "core/errors.h"
 #include "formats/jpeg/mpo_index.h"
 #include "jpeg_fixtures.h"
@@ -299,3 +301,79 @@ TEST(Batch, ComposesEveryJobAndReportsTheFailingOnes)
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
         EXPECT_GT(ReadBytes(dir.File(std::string("out/") + name)).size(), 2u) << name;
 }
+
+namespace {
+
+// Two files composed as they are read, against the same files read as
+// pictures first: the same file, or the same failure.
+struct ReadingCase {
+    const char* Name;
+    const char* Left;
+    const char* Right;
+    int64_t ShiftY;  // a shift crops both sides, one at the top, the other at the bottom
+    bool Composes;
+};
+
+class PairReading : public testing::TestWithParam<ReadingCase> {};
+
+const ReadingCase ReadingCases[] = {
+    {"TwoJpegFiles", "a.jpg", "b.jpg", 0, true},
+    {"JpegAndBitmap", "a.jpg", "c.bmp", 0, true},
+    {"BitmapAndJpeg", "c.bmp", "b.jpg", 0, true},
+    {"ShiftedFarMoreThanTheRowsHeldAhead", "a.jpg", "b.jpg", 100, true},
+    {"ShiftedTheOtherWay", "a.jpg", "b.jpg", -100, true},
+    {"TruncatedFile", "a.jpg", "tronque.jpg", 0, true},
+    {"DamagedAfterTheImage", "abime.jpg", "b.jpg", 0, false},
+    {"EmptyFile", "vide.jpg", "b.jpg", 0, false},
+    {"NotAJpegFile", "a.jpg", "texte.jpg", 0, false},
+    {"MissingFile", "absent.jpg", "b.jpg", 0, false},
+    {"BothFailTheLeftIsTold", "texte.jpg", "vide.jpg", 0, false},
+};
+
+// The anaglyph's bytes, or the failure's text.
+std::string Compose(const TempDir& dir, const ReadingCase& c, TPairReading reading)
+{
+    const std::string out = dir.File(reading == TPairReading::Pictures ? "pictures.jpg" : "rows.jpg");
+    try {
+        TStereoPair pair = LoadPicturePair(dir.File(c.Left), dir.File(c.Right), reading);
+        TStereoOptions options;
+        options.Shift = c.ShiftY != 0;
+        options.ShiftY = c.ShiftY;
+        std::vector<std::string> notes;
+        SaveStereoAnaglyph(pair, options, out, notes);
+    } catch (const std::exception&) {
+        return "failure: " + CurrentFailureText();
+    }
+    const std::vector<unsigned char> bytes = ReadBytes(out);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST_P(PairReading, RowsReadAsComposedGiveWhatPicturesGive)
+{
+    TempDir dir;
+    WriteBytes(dir.File("a.jpg"), Jpeg(24, 230, 1));
+    const std::vector<uint8_t> b = Jpeg(24, 230, 2);
+    WriteBytes(dir.File("b.jpg"), b);
+    WriteBytes(dir.File("c.bmp"), Bmp(24, 230, 0x336699));
+    WriteBytes(dir.File("tronque.jpg"), std::vector<uint8_t>(b.begin(), b.begin() + static_cast<long>(b.size() / 2)));
+    // A second frame header after the image data: the file reads, its
+    // decode fails at the end.
+    std::vector<uint8_t> damaged = b;
+    size_t sof = 2;
+    while (!(damaged[sof] == 0xFF && damaged[sof + 1] == 0xC0))
+        ++sof;
+    const auto length = static_cast<long>(damaged[sof + 2] << 8 | damaged[sof + 3]);
+    damaged.insert(damaged.end() - 2, b.begin() + static_cast<long>(sof), b.begin() + static_cast<long>(sof) + 2 + length);
+    WriteBytes(dir.File("abime.jpg"), damaged);
+    WriteBytes(dir.File("vide.jpg"), {});
+    WriteBytes(dir.File("texte.jpg"), {'n', 'o', 'n'});
+
+    const ReadingCase& c = GetParam();
+    const std::string pictures = Compose(dir, c, TPairReading::Pictures);
+    EXPECT_EQ(pictures.rfind("failure: ", 0) != 0, c.Composes) << pictures;
+    EXPECT_EQ(Compose(dir, c, TPairReading::ComposedRows), pictures);
+}
+
+INSTANTIATE_TEST_SUITE_P(, PairReading, testing::ValuesIn(ReadingCases), [](const auto& info) { return info.param.Name; });

@@ -17,6 +17,13 @@ namespace tremalu {
 
 namespace {
 
+// Two files that are only composed are read as they are composed; the
+// alignment looks at every pixel first.
+TPairReading PairReading(const TStereoOptions& options)
+{
+    return options.Align ? TPairReading::Pictures : TPairReading::ComposedRows;
+}
+
 // A whole signed integer, nothing else.
 std::optional<int64_t> ParseInteger(const std::string& text)
 {
@@ -157,11 +164,11 @@ bool ComposeStereo(const TStereoArguments& arguments, std::ostream& err)
         if (operands[k].empty())
             throw Exception(MissingPictureText);
     TStereoPair pair = oneFile ? LoadStereoFile(operands[0], arguments.SideBySide)
-                               : LoadPicturePair(operands[0], operands[1]);
+                               : LoadPicturePair(operands[0], operands[1], PairReading(arguments.Options));
     std::vector<std::string> notes;
     const TStereoFrame frame = PlanStereoFrame(pair, arguments.Options, notes);
     Note(err, notes);
-    SaveAnaglyph(pair.Left.Graphic, pair.Right.Graphic, frame, arguments.Options.Mix, output);
+    SaveAnaglyph(pair.Left.Source(), pair.Right.Source(), frame, arguments.Options.Mix, output);
     return true;
 }
 
@@ -207,7 +214,8 @@ int RunBatch(const TStereoArguments& arguments, std::ostream& err, bool errIsTer
                     if (outputs[j] == outputs[k])
                         throw Exception(FormatMessage(SameOutputText, {outputs[k]}));
                 TStereoPair pair = job.Inputs.size() == 1 ? LoadStereoFile(job.Inputs[0], arguments.SideBySide)
-                                                          : LoadPicturePair(job.Inputs[0], job.Inputs[1]);
+                                                          : LoadPicturePair(job.Inputs[0], job.Inputs[1],
+                                                                            PairReading(arguments.Options));
                 SaveStereoAnaglyph(pair, arguments.Options, outputs[k], notes);
                 std::lock_guard<std::mutex> guard(lock);
                 for (const std::string& line : notes)

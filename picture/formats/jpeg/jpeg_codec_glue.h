@@ -82,12 +82,19 @@ private:
 void InstallCodecErrorHandler(jpeg_error_mgr& handler);
 
 struct JpegSettings;
+class TStream;
 
 // The compression parameters of an encode: the picture's size and input
 // rows, then the codec's defaults with the quality (forcing baseline
 // tables), gray mode and progressive scans of the settings.
 void ConfigureCompressor(jpeg_compress_struct& codec, int32_t width, int32_t height, int components,
                          J_COLOR_SPACE colorSpace, const JpegSettings& settings);
+
+// Creates the decompressor on the bytes (from their start), reads the header
+// and sets the decompression parameters from a picture's settings. listener
+// hears the decode's progress, if any.
+void OpenConfiguredDecoder(TCodecContext& context, TCodecProgressListener* listener, TStream& bytes,
+                           const JpegSettings& settings);
 
 // The error exit: raises EJPEG with the codec's msg_code.
 [[noreturn]] void RaiseCodecError(j_common_ptr codec);

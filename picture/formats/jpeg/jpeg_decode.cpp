@@ -34,9 +34,10 @@ void TJPEGImage::OpenDecoder(TCodecContext& context, bool reportProgress)
     OpenDecoder(context, reportProgress, *Shared->Encoded);
 }
 
-void TJPEGImage::OpenDecoder(TCodecContext& context, bool reportProgress, TStream& bytes)
+void OpenConfiguredDecoder(TCodecContext& context, TCodecProgressListener* listener, TStream& bytes,
+                           const JpegSettings& settings)
 {
-    context.CreateDecompressor(reportProgress ? this : nullptr);
+    context.CreateDecompressor(listener);
     jpeg_decompress_struct& codec = context.Decompress;
     bytes.SetPosition(0);
     SetStreamSource(&codec, bytes);
@@ -47,30 +48,30 @@ void TJPEGImage::OpenDecoder(TCodecContext& context, bool reportProgress, TStrea
     // upsampling, no quantisation.
     static constexpr unsigned Denominators[] = {1, 2, 4, 8};
     codec.scale_num = 1;
-    codec.scale_denom = Denominators[static_cast<unsigned>(FSettings.ReduceBy) & 3];
-    codec.do_block_smoothing = FSettings.BlockSmoothing ? TRUE : FALSE;
+    codec.scale_denom = Denominators[static_cast<unsigned>(settings.ReduceBy) & 3];
+    codec.do_block_smoothing = settings.BlockSmoothing ? TRUE : FALSE;
 
     if (IsFourComponentFile(codec)) {
         // The bitmap has no room for four samples a pixel: the codec gives
         // C, M, Y, K and the rows are converted as they come (24 bits).
         codec.out_color_space = JCS_CMYK;
     } else {
-        if (FSettings.GrayMode)
+        if (settings.GrayMode)
             codec.out_color_space = JCS_GRAYSCALE;
         else if (codec.out_color_space != JCS_GRAYSCALE)
             codec.out_color_space = JCS_EXT_BGR;  // the bitmap's own byte order
-        if (FSettings.BitmapDepth == TJPEGBitmapDepth::Depth8 || codec.out_color_space == JCS_GRAYSCALE) {
+        if (settings.BitmapDepth == TJPEGBitmapDepth::Depth8 || codec.out_color_space == JCS_GRAYSCALE) {
             codec.quantize_colors = TRUE;
             codec.desired_number_of_colors = QuantizedColors;
         }
     }
-    if (FSettings.DecodeSpeed == TJPEGDecodeSpeed::FavourSpeed) {
+    if (settings.DecodeSpeed == TJPEGDecodeSpeed::FavourSpeed) {
         codec.dct_method = JDCT_IFAST;
         codec.two_pass_quantize = FALSE;
         codec.dither_mode = JDITHER_ORDERED;
     }
     context.FinalPass = {codec.dct_method, codec.two_pass_quantize != 0, codec.dither_mode};
-    if (FSettings.ScanByScanDisplay && jpeg_has_multiple_scans(&codec)) {
+    if (settings.ScanByScanDisplay && jpeg_has_multiple_scans(&codec)) {
         // Early passes show each scan quickly; the final pass uses the
         // settings kept above.
         codec.enable_2pass_quant = codec.two_pass_quantize;
@@ -79,6 +80,11 @@ void TJPEGImage::OpenDecoder(TCodecContext& context, bool reportProgress, TStrea
         codec.dither_mode = JDITHER_ORDERED;
         codec.buffered_image = TRUE;
     }
+}
+
+void TJPEGImage::OpenDecoder(TCodecContext& context, bool reportProgress, TStream& bytes)
+{
+    OpenConfiguredDecoder(context, reportProgress ? this : nullptr, bytes, FSettings);
 }
 
 TBitmap& TJPEGImage::DecodedBitmap()

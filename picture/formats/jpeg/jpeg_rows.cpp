@@ -20,32 +20,55 @@ std::unique_ptr<TJpegRowReader> TJPEGImage::OpenRowReader()
     if (Decoded || !Shared->Encoded || Shared->Encoded->ByteCount() == 0 || HeldPalette ||
         FSettings.ScanByScanDisplay || FSettings.ReduceBy != TJPEGReduction::ReduceNone)
         return nullptr;
-    std::unique_ptr<TJpegRowReader> reader(new TJpegRowReader);
-    reader->Context = std::make_unique<TCodecContext>();
     // A stream of the reader's own over the shared bytes: another reader of
     // the same data keeps its own position.
-    reader->Bytes = std::make_unique<TReadOnlyMemoryStream>(Shared->Encoded->Memory(), Shared->Encoded->ByteCount());
-    OpenDecoder(*reader->Context, false, *reader->Bytes);
+    return TJpegRowReader::Open(
+        std::make_unique<TReadOnlyMemoryStream>(Shared->Encoded->Memory(), Shared->Encoded->ByteCount()), FSettings);
+}
+
+std::unique_ptr<TJpegRowReader> TJpegRowReader::Open(std::unique_ptr<TStream> bytes)
+{
+    // What a picture read from a file starts with.
+    return Open(std::move(bytes), DefaultJpegSettings());
+}
+
+std::unique_ptr<TJpegRowReader> TJpegRowReader::Open(std::unique_ptr<TStream> bytes, const JpegSettings& settings)
+{
+    std::unique_ptr<TJpegRowReader> reader(new TJpegRowReader);
+    reader->Bytes = std::move(bytes);
+    reader->Context = std::make_unique<TCodecContext>();
+    OpenConfiguredDecoder(*reader->Context, nullptr, *reader->Bytes, settings);
     jpeg_decompress_struct& codec = reader->Context->Decompress;
-    if (codec.quantize_colors || codec.buffered_image || codec.out_color_space != JCS_EXT_BGR)
+    if (codec.quantize_colors || codec.buffered_image || codec.out_color_space != JCS_EXT_BGR ||
+        settings.ReduceBy != TJPEGReduction::ReduceNone)
         return nullptr;
     jpeg_calc_output_dimensions(&codec);
-    CheckedBitmapBytes(codec.output_width, codec.output_height, 24);
-    jpeg_start_decompress(&codec);
     reader->FWidth = static_cast<int32_t>(codec.output_width);
     reader->FHeight = static_cast<int32_t>(codec.output_height);
-    reader->Row.resize(static_cast<size_t>(codec.output_width) * 3);
     return reader;
+}
+
+void TJpegRowReader::Start()
+{
+    if (Started)
+        return;
+    jpeg_decompress_struct& codec = Context->Decompress;
+    CheckedBitmapBytes(codec.output_width, codec.output_height, 24);
+    jpeg_start_decompress(&codec);
+    Row.resize(static_cast<size_t>(codec.output_width) * 3);
+    Started = true;
 }
 
 const uint8_t* TJpegRowReader::NextRow()
 {
+    Start();
     NextRowInto(Row.data());
     return Row.data();
 }
 
 void TJpegRowReader::NextRowInto(uint8_t* row)
 {
+    Start();
     jpeg_decompress_struct& codec = Context->Decompress;
     if (codec.output_scanline >= codec.output_height)
         throw EInvalidGraphicOperation(texts::RowOutOfRange);
@@ -54,6 +77,7 @@ void TJpegRowReader::NextRowInto(uint8_t* row)
 
 void TJpegRowReader::Finish()
 {
+    Start();
     jpeg_decompress_struct& codec = Context->Decompress;
     JSAMPROW row = Row.data();
     while (codec.output_scanline < codec.output_height)

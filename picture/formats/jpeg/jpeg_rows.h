@@ -12,7 +12,6 @@
 namespace tremalu {
 
 class TCodecContext;
-class TReadOnlyMemoryStream;
 class TStream;
 
 class TJpegRowReader {
@@ -20,6 +19,10 @@ public:
     ~TJpegRowReader();
     int32_t Width() const { return FWidth; }
     int32_t Height() const { return FHeight; }
+    // Checks the size against the bitmap limit and starts the decode (a
+    // progressive file is read whole here); done by the first row if not
+    // before. Whoever wants these failures early calls it first.
+    void Start();
     // The next row, top row first: blue, green, red bytes for each pixel,
     // exactly the bytes that decoding into the picture's bitmap gives. Valid
     // until the next call.
@@ -30,12 +33,21 @@ public:
     // fault in the rest of the file fails here as a whole decode would.
     void Finish();
 
+    // The rows of the JPEG file in bytes (from their start), read from them
+    // as they are decoded: decoded as a picture freshly read from the same
+    // bytes would be. Reads the header, raising the codec's failure as
+    // reading the bytes into a picture does; null when that decode does not
+    // give plain colour rows in one pass (see TJPEGImage::OpenRowReader).
+    static std::unique_ptr<TJpegRowReader> Open(std::unique_ptr<TStream> bytes);
+
 private:
     friend class TJPEGImage;
     TJpegRowReader();
+    static std::unique_ptr<TJpegRowReader> Open(std::unique_ptr<TStream> bytes, const JpegSettings& settings);
 
-    std::unique_ptr<TReadOnlyMemoryStream> Bytes;
+    std::unique_ptr<TStream> Bytes;
     std::unique_ptr<TCodecContext> Context;
+    bool Started = false;
     std::vector<uint8_t> Row;
     int32_t FWidth = 0;
     int32_t FHeight = 0;

@@ -4,99 +4,144 @@
 
 namespace tremalu {
 
-TJpegRowsAhead::TJpegRowsAhead(std::unique_ptr<TJpegRowReader> reader, int32_t capacity)
-    : Reader(std::move(reader)), FWidth(Reader->Width()), FHeight(Reader->Height()),
-      RowBytes(static_cast<size_t>(FWidth) * 3), Capacity(std::max(capacity, 2)), Batch(std::max(Capacity / 4, 1)),
-      Ring(RowBytes * static_cast<size_t>(Capacity)), Worker([this] { Decode(); })
-{
-}
+TJpegDecodeHelper::TJpegDecodeHelper() = default;
 
-TJpegRowsAhead::~TJpegRowsAhead()
+TJpegDecodeHelper::~TJpegDecodeHelper()
 {
     {
         std::lock_guard<std::mutex> guard(Lock);
         Stop = true;
     }
     Changed.notify_all();
-    Worker.join();
+    if (Worker.joinable())
+        Worker.join();
 }
 
-void TJpegRowsAhead::Decode()
+void TJpegDecodeHelper::Run()
 {
-    try {
-        for (int32_t y = 0; y < FHeight; ++y) {
-            {
-                // Wait for room: the rows not yet taken, and the one the
-                // reader still holds, keep their places. Once full, wait
-                // until a batch of rows is free, so that the two threads
-                // wake each other once a batch rather than once a row.
-                std::unique_lock<std::mutex> guard(Lock);
-                if (Decoded - Released() >= Capacity) {
-                    WorkerWaits = true;
-                    Changed.wait(guard, [&] { return Stop || Decoded - Released() <= Capacity - Batch; });
-                    WorkerWaits = false;
-                }
-                if (Stop)
-                    break;
-            }
-            // The slot of row y is free and the reader will not look at it
-            // until Decoded says so.
-            Reader->NextRowInto(Ring.data() + static_cast<size_t>(y % Capacity) * RowBytes);
-            bool wake;
-            {
-                std::lock_guard<std::mutex> guard(Lock);
-                ++Decoded;
-                wake = ReaderWaitsFor >= 0 && Decoded >= std::min(ReaderWaitsFor + Batch, FHeight);
-            }
-            if (wake)
-                Changed.notify_all();
+    std::unique_lock<std::mutex> guard(Lock);
+    while (!Stop) {
+        if (TJpegRowsAhead* picture = NextPicture()) {
+            picture->DecodeRows(guard, picture->Batch);
+        } else {
+            Waits = true;
+            Changed.wait(guard);
+            Waits = false;
         }
-        bool stopped;
-        {
-            std::lock_guard<std::mutex> guard(Lock);
-            stopped = Stop;
-        }
-        if (!stopped)
-            Reader->Finish();
-    } catch (...) {
-        // Not swallowed: handed over to the reader's thread, which raises it
-        // where the rows stop.
-        std::lock_guard<std::mutex> guard(Lock);
-        Failure = std::current_exception();
     }
+}
+
+TJpegRowsAhead* TJpegDecodeHelper::NextPicture() const
+{
+    TJpegRowsAhead* next = nullptr;
+    for (TJpegRowsAhead* picture : Pictures)
+        if (picture->HasWork() && (next == nullptr || picture->Decoded < next->Decoded))
+            next = picture;
+    return next;
+}
+
+TJpegRowsAhead::TJpegRowsAhead(TJpegDecodeHelper& helper, TJpegRowReader& reader, int32_t capacity)
+    : Helper(helper), Reader(reader), FWidth(Reader.Width()), FHeight(Reader.Height()),
+      RowBytes(static_cast<size_t>(FWidth) * 3), Capacity(std::max(capacity, 2)),
+      Batch(std::min(Capacity / 2, 8)),
+      Ring(new uint8_t[RowBytes * static_cast<size_t>(Capacity)])
+{
     {
-        std::lock_guard<std::mutex> guard(Lock);
-        Done = true;
+        std::lock_guard<std::mutex> guard(Helper.Lock);
+        if (!Helper.Worker.joinable())
+            Helper.Worker = std::thread([&helper = Helper] { helper.Run(); });
+        Helper.Pictures.push_back(this);
     }
-    Changed.notify_all();
+    Helper.Changed.notify_all();
+}
+
+TJpegRowsAhead::~TJpegRowsAhead()
+{
+    std::unique_lock<std::mutex> guard(Helper.Lock);
+    ReaderWaits = true;
+    Helper.Changed.wait(guard, [&] { return !InHand; });
+    Helper.Pictures.erase(std::find(Helper.Pictures.begin(), Helper.Pictures.end(), this));
+}
+
+void TJpegRowsAhead::DecodeRows(std::unique_lock<std::mutex>& guard, int32_t count)
+{
+    InHand = true;
+    const int32_t first = Decoded;
+    count = std::min({count, FHeight - first, Room()});
+    guard.unlock();
+    int32_t done = 0;
+    std::exception_ptr failure;
+    try {
+        // Row y's slot is free (Room) and the reader does not look at it
+        // until Decoded says so.
+        for (; done < count; ++done)
+            Reader.NextRowInto(Ring.get() + static_cast<size_t>((first + done) % Capacity) * RowBytes);
+    } catch (...) {
+        // Not swallowed: kept for the reader, who raises it where the rows
+        // stop, whichever thread met it.
+        failure = std::current_exception();
+    }
+    guard.lock();
+    Decoded = first + done;
+    InHand = false;
+    if (failure)
+        Failure = failure;
+    if (ReaderWaits || Helper.Waits)
+        Helper.Changed.notify_all();
 }
 
 const uint8_t* TJpegRowsAhead::NextRow()
 {
-    std::unique_lock<std::mutex> guard(Lock);
+    std::unique_lock<std::mutex> guard(Helper.Lock);
     const int32_t y = Taken++;
-    if (WorkerWaits && Decoded - Released() <= Capacity - Batch)
-        Changed.notify_all();  // a batch of slots is free again
-    if (Decoded <= y && !Done) {
-        ReaderWaitsFor = y;
-        Changed.wait(guard, [&] { return Decoded > y || Done; });
-        ReaderWaitsFor = -1;
+    if (Helper.Waits && Room() >= Batch)
+        Helper.Changed.notify_all();  // a batch of slots is free again
+    while (Decoded <= y && Decoded < FHeight && !Failure) {
+        if (!InHand) {
+            // The helper is elsewhere: decode the row here rather than wait.
+            DecodeRows(guard, y + 1 - Decoded);
+        } else if (TJpegRowsAhead* other = Helper.NextPicture()) {
+            // The helper holds this picture: do its work on another one
+            // meanwhile, as it would.
+            other->DecodeRows(guard, other->Batch);
+        } else {
+            ReaderWaits = true;
+            Helper.Changed.wait(guard);
+            ReaderWaits = false;
+        }
     }
     if (Decoded > y)
-        return Ring.data() + static_cast<size_t>(y % Capacity) * RowBytes;
+        return Ring.get() + static_cast<size_t>(y % Capacity) * RowBytes;
     if (Failure)
         std::rethrow_exception(Failure);
     // Past the last row: what the row reader itself says then.
     guard.unlock();
-    return Reader->NextRow();
+    return Reader.NextRow();
 }
 
 void TJpegRowsAhead::Finish()
 {
-    std::unique_lock<std::mutex> guard(Lock);
-    Changed.wait(guard, [&] { return Done; });
+    std::unique_lock<std::mutex> guard(Helper.Lock);
+    ReaderWaits = true;
+    Helper.Changed.wait(guard, [&] { return !InHand; });
+    ReaderWaits = false;
     if (Failure)
         std::rethrow_exception(Failure);
+    // The rows nobody took (a picture cropped at the bottom) are decoded and
+    // dropped by the codec itself, which then reads to the end of the file.
+    InHand = true;
+    Done = true;
+    guard.unlock();
+    try {
+        Reader.Finish();
+    } catch (...) {
+        guard.lock();
+        InHand = false;
+        Failure = std::current_exception();
+        throw;
+    }
+    guard.lock();
+    InHand = false;
 }
 
 }  // namespace tremalu

@@ -1,19 +1,26 @@
-// A JPEG picture's rows decoded on a thread of their own, a few rows ahead of
-// whoever reads them: two pictures read side by side decode on two cores at
-// once, and an encoder fed from them runs while they decode.
+// JPEG pictures' rows decoded ahead of whoever reads them, so that a
+// composition of two pictures keeps two cores busy.
 //
-// The decoding thread owns the codec from the start; the reader only takes
-// finished rows out of a small ring (bounded, so memory stays a few rows
-// whatever the picture's size). The rows are the bytes TJpegRowReader gives,
-// in the same order, so nothing about the result changes. A failure of the
-// decode is handed over and raised to the reader at the row where the codec
-// met it (or by Finish when it came after the last row), as reading the rows
-// on the reader's own thread would have raised it.
+// One helper thread serves every picture of a composition: it decodes a few
+// rows at a time of whichever picture has room, into a small ring per
+// picture (bounded, so memory stays a few rows whatever the pictures'
+// sizes). The reader's own thread does not wait for it: when the row it
+// needs is not decoded yet and the helper is busy elsewhere, it decodes that
+// row itself. So the two threads share the decoding of both pictures and the
+// reader's own work (the encoder) between them, whichever is free taking the
+// next piece; three threads for two cores would leave the two decoders
+// sharing one core while the encoder kept the other.
+//
+// A picture's codec is used by one thread at a time, each row decoded once
+// into its place; the rows are the bytes TJpegRowReader gives, in the same
+// order, so nothing about the result changes. A failure of the decode is
+// raised to the reader at the row where the codec met it (or by Finish when
+// it came after the last row), as reading the rows on the reader's own thread
+// would have raised it.
 #pragma once
 
 #include "formats/jpeg/jpeg_rows.h"
 
-#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -24,12 +31,38 @@
 
 namespace tremalu {
 
+class TJpegRowsAhead;
+
+class TJpegDecodeHelper {
+public:
+    TJpegDecodeHelper();
+    // Stops the thread; every picture it served must be gone already.
+    ~TJpegDecodeHelper();
+    TJpegDecodeHelper(const TJpegDecodeHelper&) = delete;
+    TJpegDecodeHelper& operator=(const TJpegDecodeHelper&) = delete;
+
+private:
+    friend class TJpegRowsAhead;
+    void Run();
+    // The picture the helper decodes next: not in anyone's hands, with rows
+    // left and room for them, the one with the fewest rows ready first.
+    TJpegRowsAhead* NextPicture() const;
+
+    std::mutex Lock;  // guards this and every served picture's state
+    std::condition_variable Changed;
+    std::vector<TJpegRowsAhead*> Pictures;
+    bool Stop = false;
+    bool Waits = false;   // the helper waits for work
+    std::thread Worker;   // last: started once everything above exists
+};
+
 class TJpegRowsAhead {
 public:
-    // Starts decoding at once. capacity: rows held at most (at least 2).
-    explicit TJpegRowsAhead(std::unique_ptr<TJpegRowReader> reader, int32_t capacity = 64);
-    // Stops the decode where it is (a reader that gives up early) and waits
-    // for its thread.
+    // The rows of reader, which must outlive this; the helper starts on them
+    // at once. capacity: rows held at most (at least 2).
+    TJpegRowsAhead(TJpegDecodeHelper& helper, TJpegRowReader& reader, int32_t capacity = 64);
+    // The picture leaves its helper (waiting for a batch it is decoding); a
+    // reader may give up before the last row.
     ~TJpegRowsAhead();
     TJpegRowsAhead(const TJpegRowsAhead&) = delete;
     TJpegRowsAhead& operator=(const TJpegRowsAhead&) = delete;
@@ -38,34 +71,38 @@ public:
     int32_t Height() const { return FHeight; }
     // The next row, top row first; valid until the next call.
     const uint8_t* NextRow();
-    // Waits until the whole picture is decoded and the decode completed;
-    // raises the decode's failure if it had one.
+    // Decodes whatever is left and completes the decode; raises the decode's
+    // failure if it had one.
     void Finish();
 
 private:
-    void Decode();
-    // Rows whose slots the reader no longer needs.
-    int32_t Released() const { return std::max(Taken - 1, 0); }
+    friend class TJpegDecodeHelper;
+    // Rows whose slots the reader no longer needs: the last row taken is
+    // still in use.
+    int32_t Released() const { return Taken > 0 ? Taken - 1 : 0; }
+    int32_t Room() const { return Capacity - (Decoded - Released()); }
+    bool HasWork() const { return !InHand && !Done && !Failure && Decoded < FHeight && Room() > 0; }
+    // Takes the codec, decodes up to count rows into their slots with the
+    // lock let go, and gives it back; after the last row the decode is
+    // completed. Called with the lock held, returns with it held.
+    void DecodeRows(std::unique_lock<std::mutex>& guard, int32_t count);
 
-    std::unique_ptr<TJpegRowReader> Reader;
+    TJpegDecodeHelper& Helper;
+    TJpegRowReader& Reader;
     const int32_t FWidth;
     const int32_t FHeight;
     const size_t RowBytes;
     const int32_t Capacity;
-    const int32_t Batch;  // rows a waiting thread is woken for at once
-    std::vector<uint8_t> Ring;
+    const int32_t Batch;  // rows the helper decodes at a time
+    std::unique_ptr<uint8_t[]> Ring;
 
-    std::mutex Lock;
-    std::condition_variable Changed;
-    int32_t Decoded = 0;  // rows put in the ring so far
-    int32_t Taken = 0;    // rows handed to the reader so far; the last one is still in use
-    bool Done = false;    // the decoding thread has ended
-    bool Stop = false;    // the reader gave up
-    bool WorkerWaits = false;     // the decoding thread waits for room
-    int32_t ReaderWaitsFor = -1;  // the row the reader waits for, if it waits
+    // Guarded by the helper's lock.
+    int32_t Decoded = 0;   // rows put in the ring so far
+    int32_t Taken = 0;     // rows handed to the reader so far
+    bool InHand = false;   // a thread is decoding rows of this picture
+    bool Done = false;     // no more decoding: completed or failed
+    bool ReaderWaits = false;
     std::exception_ptr Failure;  // what ended the decode, if it failed
-
-    std::thread Worker;  // last: started once everything above exists
 };
 
 }  // namespace tremalu

@@ -182,8 +182,9 @@ bool CombineDirectRows(const uint8_t* left, int leftStep, const uint8_t* right, 
 // A JPEG picture not decoded yet, or a JPEG file read as it is composed:
 // its rows come from the codec one after the other, the same bytes that
 // decoding into a bitmap would give, and no bitmap of the whole picture is
-// made. The codec runs ahead of the composition on the composition's helper
-// thread, so that the two sides decode at once.
+// made. The rows are decoded ahead of the composition by the composition's
+// helper thread, and by the composing thread when the helper is elsewhere,
+// so that the two sides decode at once.
 class TJpegStreamSide : public TAnaglyphSide {
 public:
     // owned: rows, when they are the side's own.

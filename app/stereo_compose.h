@@ -36,7 +36,8 @@ inline constexpr const char* AlignmentText = "Décalage vertical estimé : %d pi
 // lines worth telling the user (different sizes, the alignment's estimate,
 // a parallax not found) are added to notes. The alignment needs every pixel
 // of both pictures: it decodes them (two JPEG pictures on two threads at
-// once), so it needs a pair read as pictures (TPairReading::Pictures). Raises Exception(NoOverlapText) for a shift that leaves nothing.
+// once), so it needs a pair read as pictures (TPairReading::Pictures).
+// Raises Exception(NoOverlapText) for a shift that leaves nothing.
 TStereoFrame PlanStereoFrame(TStereoPair& pair, const TStereoOptions& options, std::vector<std::string>& notes);
 
 // Composes the pair and saves it by name, as SaveAnaglyph does (nothing is

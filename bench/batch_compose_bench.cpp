@@ -2,9 +2,9 @@
 // 6000 × 4000 JPEG files (quality 92, 4:2:0) into a quality-100 JPEG file,
 // against the codec's own floor for the same work (codec_floor: both decodes
 // and the encode, one after the other), both run as separate processes in
-// the same run. The composition decodes its two sides on two threads while
-// the encoder takes the rows, so on two cores it must take well under the
-// floor's time. Also the peak memory of the batch composition, read from the
+// the same run. The composition reads and decodes its two sides as it
+// encodes, the work shared by two threads, so on two cores it must take well
+// under the floor's time. Also the peak memory of the batch composition, read from the
 // finished process, into a JPEG and into a BMP file.
 //
 // And the vertical alignment: `compose --aligner` of a photograph-like

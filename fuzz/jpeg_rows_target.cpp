@@ -1,13 +1,16 @@
 // Fuzz target of the JPEG row path, the one the batch composition takes: a
 // JPEG side is read row by row as the codec decodes it (no bitmap, no
 // progress listener) and composed against a small fixed bitmap, as LEFT or
-// as RIGHT depending on the input's length. Every composed row is touched.
+// as RIGHT, from a picture's bytes or straight from a stream read a buffer
+// at a time as a file is, depending on the input's length. Every composed
+// row is touched.
 #include "fuzz_support.h"
 
 #include "anaglyph.h"
 #include "core/errors.h"
 #include "core/streams.h"
 #include "formats/jpeg/jpeg_image.h"
+#include "formats/jpeg/jpeg_rows.h"
 #include "raster/bitmap.h"
 
 #include <vector>
@@ -16,6 +19,13 @@ namespace {
 
 // Larger pictures cost the fuzzer time without reaching other code.
 constexpr uint64_t MaxComposedPixels = uint64_t{1} << 20;
+
+// Bytes in memory that the codec's source copies out a buffer at a time, as
+// it does from a file (it reads plain memory streams where they lie).
+class TCopiedStream final : public tremalu::TReadOnlyMemoryStream {
+public:
+    using TReadOnlyMemoryStream::TReadOnlyMemoryStream;
+};
 
 }  // namespace
 
@@ -40,8 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     other.Surface().FillRectangle({0, 0, 3, 5});
     const bool jpegIsLeft = size % 2 == 0;
     try {
-        TAnaglyphRows rows(jpegIsLeft ? static_cast<TGraphic*>(&jpeg) : &other,
-                           jpegIsLeft ? static_cast<TGraphic*>(&other) : &jpeg, width, height);
+        std::unique_ptr<TJpegRowReader> fileRows;
+        if (size % 4 >= 2)
+            fileRows = TJpegRowReader::Open(std::make_unique<TCopiedStream>(data, size));
+        const TAnaglyphSource side = fileRows ? TAnaglyphSource(*fileRows) : TAnaglyphSource(&jpeg);
+        TAnaglyphRows rows(jpegIsLeft ? side : &other, jpegIsLeft ? &other : side, WholeLeftFrame(width, height),
+                           TAnaglyphMix{});
         std::vector<uint32_t> row(static_cast<size_t>(width));
         for (int32_t y = 0; y < height; ++y) {
             rows.NextRow(row.data());

@@ -377,3 +377,13 @@ TEST_P(PairReading, RowsReadAsComposedGiveWhatPicturesGive)
 }
 
 INSTANTIATE_TEST_SUITE_P(, PairReading, testing::ValuesIn(ReadingCases), [](const auto& info) { return info.param.Name; });
+
+TEST(ComposedRows, AnOutputThatReplacesItsOwnInputIsMadeFromTheOldFile)
+{
+    TempDir dir;
+    WriteBytes(dir.File("a.jpg"), Jpeg(24, 90, 1));
+    WriteBytes(dir.File("b.jpg"), Jpeg(24, 90, 2));
+    ASSERT_EQ(Tool({"compose", dir.File("a.jpg"), dir.File("b.jpg"), dir.File("ref.jpg")}).Code, 0);
+    ASSERT_EQ(Tool({"compose", dir.File("a.jpg"), dir.File("b.jpg"), dir.File("a.jpg")}).Code, 0);
+    EXPECT_EQ(ReadBytes(dir.File("a.jpg")), ReadBytes(dir.File("ref.jpg")));
+}

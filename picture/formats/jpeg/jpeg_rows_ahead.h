@@ -93,7 +93,7 @@ private:
     const int32_t FHeight;
     const size_t RowBytes;
     const int32_t Capacity;
-    const int32_t Batch;  // rows the helper decodes at a time
+    const int32_t Batch;  // rows decoded at a time ahead of the reader
     std::unique_ptr<uint8_t[]> Ring;
 
     // Guarded by the helper's lock.

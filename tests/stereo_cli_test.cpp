@@ -322,6 +322,7 @@ const ReadingCase ReadingCases[] = {
     {"BitmapAndJpeg", "c.bmp", "b.jpg", 0, true},
     {"ShiftedFarMoreThanTheRowsHeldAhead", "a.jpg", "b.jpg", 100, true},
     {"ShiftedTheOtherWay", "a.jpg", "b.jpg", -100, true},
+    {"RightFarTallerThanLeft", "a.jpg", "grand.jpg", 0, true},
     {"TruncatedFile", "a.jpg", "tronque.jpg", 0, true},
     {"DamagedAfterTheImage", "abime.jpg", "b.jpg", 0, false},
     {"EmptyFile", "vide.jpg", "b.jpg", 0, false},
@@ -357,6 +358,7 @@ TEST_P(PairReading, RowsReadAsComposedGiveWhatPicturesGive)
     const std::vector<uint8_t> b = Jpeg(24, 230, 2);
     WriteBytes(dir.File("b.jpg"), b);
     WriteBytes(dir.File("c.bmp"), Bmp(24, 230, 0x336699));
+    WriteBytes(dir.File("grand.jpg"), Jpeg(24, 400, 3));
     WriteBytes(dir.File("tronque.jpg"), std::vector<uint8_t>(b.begin(), b.begin() + static_cast<long>(b.size() / 2)));
     // A second frame header after the image data: the file reads, its
     // decode fails at the end.

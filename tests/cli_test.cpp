@@ -316,12 +316,7 @@ TEST(CliJpeg, ComposeThatFailsWhileDecodingLeavesNoFile)
     TempDir dir;
     // A second frame header after the image data: the file reads, its
     // decode fails at the end.
-    std::vector<uint8_t> file = SmallJpeg(false);
-    size_t sof = 2;
-    while (!(file[sof] == 0xFF && file[sof + 1] == 0xC0))
-        ++sof;
-    const size_t length = static_cast<size_t>(file[sof + 2] << 8 | file[sof + 3]);
-    file.insert(file.end() - 2, file.begin() + static_cast<long>(sof), file.begin() + static_cast<long>(sof + 2 + length));
+    const std::vector<uint8_t> file = testing_support::WithSecondFrameHeader(SmallJpeg(false));
     WriteBytes(dir.File("damaged.jpg"), file);
     WriteBytes(dir.File("good.jpg"), SmallJpeg(false));
     WriteBytes(dir.File("a.jpg"), {'o', 'l', 'd'});

@@ -317,13 +317,7 @@ TEST(JpegDamage, FailureAfterTheRowsKeepsThemAndLaterDrawsDoNotFail)
     // A second frame header after the image data: the codec refuses it only
     // when the decode is finished.
     const std::vector<uint8_t> good = SmoothFile(32, 32);
-    std::vector<uint8_t> file = good;
-    size_t sof = 2;
-    while (!(file[sof] == 0xFF && file[sof + 1] == 0xC0))
-        ++sof;
-    const size_t length = static_cast<size_t>(file[sof + 2] << 8 | file[sof + 3]);
-    file.insert(file.end() - 2, file.begin() + static_cast<long>(sof), file.begin() + static_cast<long>(sof + 2 + length));
-    auto jpeg = Read(file);
+    auto jpeg = Read(testing_support::WithSecondFrameHeader(good));
     EXPECT_THROW(jpeg->DecodedBitmap(), EJPEG);
     EXPECT_TRUE(SamePixels(jpeg->DecodedBitmap(), Read(good)->DecodedBitmap()));
 }

@@ -360,15 +360,7 @@ TEST_P(PairReading, RowsReadAsComposedGiveWhatPicturesGive)
     WriteBytes(dir.File("c.bmp"), Bmp(24, 230, 0x336699));
     WriteBytes(dir.File("grand.jpg"), Jpeg(24, 400, 3));
     WriteBytes(dir.File("tronque.jpg"), std::vector<uint8_t>(b.begin(), b.begin() + static_cast<long>(b.size() / 2)));
-    // A second frame header after the image data: the file reads, its
-    // decode fails at the end.
-    std::vector<uint8_t> damaged = b;
-    size_t sof = 2;
-    while (!(damaged[sof] == 0xFF && damaged[sof + 1] == 0xC0))
-        ++sof;
-    const auto length = static_cast<long>(damaged[sof + 2] << 8 | damaged[sof + 3]);
-    damaged.insert(damaged.end() - 2, b.begin() + static_cast<long>(sof), b.begin() + static_cast<long>(sof) + 2 + length);
-    WriteBytes(dir.File("abime.jpg"), damaged);
+    WriteBytes(dir.File("abime.jpg"), testing_support::WithSecondFrameHeader(b));
     WriteBytes(dir.File("vide.jpg"), {});
     WriteBytes(dir.File("texte.jpg"), {'n', 'o', 'n'});
 

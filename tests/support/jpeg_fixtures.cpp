@@ -55,6 +55,18 @@ std::unique_ptr<TBitmap> Bitmap24(int32_t width, int32_t height, const PixelAt& 
     return bitmap;
 }
 
+std::vector<uint8_t> WithSecondFrameHeader(std::vector<uint8_t> file)
+{
+    size_t sof = 2;
+    while (!(file[sof] == 0xFF && file[sof + 1] == 0xC0))
+        ++sof;
+    const auto header = static_cast<long>(sof);
+    const long length = file[sof + 2] << 8 | file[sof + 3];
+    const std::vector<uint8_t> copy(file.begin() + header, file.begin() + header + 2 + length);
+    file.insert(file.end() - 2, copy.begin(), copy.end());
+    return file;
+}
+
 std::vector<uint8_t> EncodeJpeg(const TBitmap& bitmap, int quality, bool gray, bool progressive)
 {
     TJPEGImage jpeg;

@@ -26,6 +26,10 @@ std::unique_ptr<tremalu::TBitmap> Bitmap24(int32_t width, int32_t height, const 
 std::vector<uint8_t> EncodeJpeg(const tremalu::TBitmap& bitmap, int quality, bool gray = false,
                                 bool progressive = false);
 
+// The file with its frame header once more just before its end-of-image
+// marker: it reads, and its decode fails once the rows are done.
+std::vector<uint8_t> WithSecondFrameHeader(std::vector<uint8_t> file);
+
 // What the codec is asked to write when driven directly.
 struct CodecFileFields {
     int32_t Width = 16;

@@ -211,6 +211,13 @@ void TMemoryStream::SetSize(size_t newSize)
         Pos = Length;
 }
 
+void TMemoryStream::ReadFrom(TStream& source, size_t count)
+{
+    SetSize(count);
+    Pos = 0;
+    source.ReadBuffer(Buffer, count);
+}
+
 void TMemoryStream::Clear()
 {
     std::free(Buffer);

@@ -98,6 +98,9 @@ public:
 
     void SetSize(size_t newSize);
     void Clear();
+    // Holds exactly the next count bytes of source (EReadError when it has
+    // fewer), from position 0.
+    void ReadFrom(TStream& source, size_t count);
 
     // Makes every later growth past this many bytes fail as an allocation
     // failure would; 0 removes the limit. Lets callers bound a buffer.

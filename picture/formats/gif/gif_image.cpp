@@ -76,10 +76,8 @@ void TGIFImage::ReadFromStream(TStream& stream)
         } else {
             TMemoryStream copy;
             const int64_t rest = stream.Size() - start;
-            if (rest > 0) {
-                copy.SetSize(static_cast<size_t>(rest));
-                stream.ReadBuffer(copy.Memory(), static_cast<size_t>(rest));
-            }
+            if (rest > 0)
+                copy.ReadFrom(stream, static_cast<size_t>(rest));
             ReadParts(copy);
             stream.SetPosition(start + copy.Position());
         }

@@ -48,8 +48,7 @@ void TJPEGImage::ReadEncoded(TStream& stream, int64_t count)
         throw EStreamError(texts::MemoryStreamGrowth);
     Shared->Encoded = std::make_unique<TMemoryStream>();
     TMemoryStream& bytes = *Shared->Encoded;
-    bytes.SetSize(static_cast<size_t>(count));
-    stream.ReadBuffer(bytes.Memory(), static_cast<size_t>(count));
+    bytes.ReadFrom(stream, static_cast<size_t>(count));
     if (count > 0) {
         // The header alone: the size is known without decoding anything.
         TCodecContext context;

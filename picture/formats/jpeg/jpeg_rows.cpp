@@ -15,10 +15,10 @@ TJpegRowReader::~TJpegRowReader() = default;
 std::unique_ptr<TJpegRowReader> TJPEGImage::OpenRowReader()
 {
     // Only a decode that gives plain colour rows in one pass reads the same
-    // row by row: no bitmap yet, no palette, no scan-by-scan showing, no
-    // reduction.
+    // row by row: no bitmap yet, no palette, no scan-by-scan showing (nor a
+    // reduction, which Open refuses).
     if (Decoded || !Shared->Encoded || Shared->Encoded->ByteCount() == 0 || HeldPalette ||
-        FSettings.ScanByScanDisplay || FSettings.ReduceBy != TJPEGReduction::ReduceNone)
+        FSettings.ScanByScanDisplay)
         return nullptr;
     // A stream of the reader's own over the shared bytes: another reader of
     // the same data keeps its own position.
@@ -34,13 +34,14 @@ std::unique_ptr<TJpegRowReader> TJpegRowReader::Open(std::unique_ptr<TStream> by
 
 std::unique_ptr<TJpegRowReader> TJpegRowReader::Open(std::unique_ptr<TStream> bytes, const JpegSettings& settings)
 {
+    if (settings.ReduceBy != TJPEGReduction::ReduceNone)
+        return nullptr;
     std::unique_ptr<TJpegRowReader> reader(new TJpegRowReader);
     reader->Bytes = std::move(bytes);
     reader->Context = std::make_unique<TCodecContext>();
     OpenConfiguredDecoder(*reader->Context, nullptr, *reader->Bytes, settings);
     jpeg_decompress_struct& codec = reader->Context->Decompress;
-    if (codec.quantize_colors || codec.buffered_image || codec.out_color_space != JCS_EXT_BGR ||
-        settings.ReduceBy != TJPEGReduction::ReduceNone)
+    if (codec.quantize_colors || codec.buffered_image || codec.out_color_space != JCS_EXT_BGR)
         return nullptr;
     jpeg_calc_output_dimensions(&codec);
     reader->FWidth = static_cast<int32_t>(codec.output_width);

@@ -1,4 +1,4 @@
-#include "unit3.h"
+#include "help_window.h"
 
 #include "help_page.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "form.h"
-#include "ui_faide.h"
+#include "ui_help_window.h"
 
 namespace tremalu {
 

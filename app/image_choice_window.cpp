@@ -1,20 +1,20 @@
-#include "unit1.h"
+#include "image_choice_window.h"
 
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "failure_guard.h"
 #include "file_drops.h"
 #include "fitting.h"
 #include "message_box.h"
 #include "mix_choice.h"
 #include "popup_menu.h"
-#include "side_picture.h"
-#include "stereo_sides.h"
+#include "stereo/side_picture.h"
+#include "stereo/stereo_sides.h"
 #include "user_settings.h"
 
 #include <algorithm>
 #include <iterator>
-#include "unit2.h"
-#include "unit3.h"
+#include "result_window.h"
+#include "help_window.h"
 
 namespace tremalu {
 

@@ -14,7 +14,7 @@
 #include "outside_pictures.h"
 #include "pair_state.h"
 #include "dialogs/picture_dialogs.h"
-#include "ui_depart.h"
+#include "ui_image_choice_window.h"
 
 #include <iterator>
 #include <string>

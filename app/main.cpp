@@ -13,9 +13,9 @@
 #include "picture_modules.h"
 #include "program_icon.h"
 #include "toolkit.h"
-#include "unit1.h"
-#include "unit2.h"
-#include "unit3.h"
+#include "image_choice_window.h"
+#include "result_window.h"
+#include "help_window.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 // the same mixes).
 #pragma once
 
-#include "anaglyph_methods.h"
+#include "stereo/anaglyph_methods.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "outside_pictures.h"
 
-#include "stereo_sides.h"
+#include "stereo/stereo_sides.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
-#include "unit2.h"
+#include "result_window.h"
 
 #include "fitting.h"
 #include "message_box.h"
-#include "save_rules.h"
+#include "stereo/save_rules.h"
 
 namespace tremalu {
 

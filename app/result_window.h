@@ -6,7 +6,7 @@
 #include "raster/bitmap.h"
 #include "form.h"
 #include "dialogs/picture_dialogs.h"
-#include "ui_result.h"
+#include "ui_result_window.h"
 
 namespace tremalu {
 

@@ -19,7 +19,7 @@
 #include "picture_modules.h"
 #include "raster/bitmap.h"
 #include "stereo_scene.h"
-#include "vertical_alignment.h"
+#include "stereo/vertical_alignment.h"
 
 #include <benchmark/benchmark.h>
 

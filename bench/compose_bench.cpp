@@ -3,7 +3,7 @@
 // result's size and copying the result's bytes into it.
 #include "ratio_report.h"
 
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "raster/bitmap.h"
 
 #include <benchmark/benchmark.h>

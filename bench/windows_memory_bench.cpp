@@ -12,12 +12,12 @@
 //   windows_memory_bench --script windows|start DIR   (what the children run)
 #include "photo_input.h"
 
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "core/graphic.h"
 #include "picture_modules.h"
 #include "raster/bitmap.h"
-#include "save_rules.h"
-#include "side_picture.h"
+#include "stereo/save_rules.h"
+#include "stereo/side_picture.h"
 
 #include <cstdio>
 #include <cstring>

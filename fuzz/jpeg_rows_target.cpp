@@ -6,7 +6,7 @@
 // row is touched.
 #include "fuzz_support.h"
 
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "core/errors.h"
 #include "core/streams.h"
 #include "formats/jpeg/jpeg_image.h"

@@ -6,7 +6,7 @@
 set(TREMALU_FUZZ_TARGETS
   "bmp"
   "jpeg"
-  "jpeg_rows tremalu_app_logic"
+  "jpeg_rows tremalu_stereo"
   "mpo"
   "gif"
   "gif_painter"

@@ -1,6 +1,6 @@
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 
-#include "draw_on_white.h"
+#include "stereo/draw_on_white.h"
 #include "core/errors.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/jpeg/jpeg_rows.h"

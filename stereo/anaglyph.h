@@ -5,7 +5,7 @@
 // a larger one is cut).
 #pragma once
 
-#include "anaglyph_methods.h"
+#include "stereo/anaglyph_methods.h"
 #include "formats/jpeg/jpeg_rows_ahead.h"
 #include "raster/bitmap.h"
 

@@ -1,11 +1,11 @@
-#include "anaglyph_file.h"
+#include "stereo/anaglyph_file.h"
 
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "core/errors.h"
 #include "formats/bmp/dib_writer.h"
 #include "formats/jpeg/jpeg_rows.h"
 #include "core/safe_file.h"
-#include "save_rules.h"
+#include "stereo/save_rules.h"
 #include "core/streams.h"
 
 #include <vector>

@@ -4,7 +4,7 @@
 // button writes for the composed picture.
 #pragma once
 
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "core/graphic.h"
 
 #include <string>

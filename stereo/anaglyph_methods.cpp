@@ -1,4 +1,4 @@
-#include "anaglyph_methods.h"
+#include "stereo/anaglyph_methods.h"
 
 #include <algorithm>
 #include <cmath>

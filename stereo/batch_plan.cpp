@@ -1,7 +1,7 @@
-#include "batch_plan.h"
+#include "stereo/batch_plan.h"
 
 #include "core/graphic.h"
-#include "stereo_pair.h"
+#include "stereo/stereo_pair.h"
 
 #include <optional>
 

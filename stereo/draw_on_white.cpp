@@ -1,4 +1,4 @@
-#include "draw_on_white.h"
+#include "stereo/draw_on_white.h"
 
 namespace tremalu {
 

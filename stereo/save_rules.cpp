@@ -1,4 +1,4 @@
-#include "save_rules.h"
+#include "stereo/save_rules.h"
 
 #include "raster/bitmap.h"
 #include "core/errors.h"

@@ -1,4 +1,4 @@
-#include "side_picture.h"
+#include "stereo/side_picture.h"
 
 #include "core/errors.h"
 

@@ -1,11 +1,11 @@
-#include "stereo_compose.h"
+#include "stereo/stereo_compose.h"
 
-#include "anaglyph_file.h"
+#include "stereo/anaglyph_file.h"
 #include "core/checked_math.h"
 #include "core/errors.h"
-#include "draw_on_white.h"
+#include "stereo/draw_on_white.h"
 #include "formats/jpeg/jpeg_image.h"
-#include "vertical_alignment.h"
+#include "stereo/vertical_alignment.h"
 
 #include <cmath>
 #include <stdexcept>

@@ -3,9 +3,9 @@
 // alignment, the parallax a camera recorded, LEFT and RIGHT swapped.
 #pragma once
 
-#include "anaglyph.h"
-#include "anaglyph_methods.h"
-#include "stereo_pair.h"
+#include "stereo/anaglyph.h"
+#include "stereo/anaglyph_methods.h"
+#include "stereo/stereo_pair.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "stereo_pair.h"
+#include "stereo/stereo_pair.h"
 
 #include "core/errors.h"
 #include "core/format_registry.h"
@@ -7,7 +7,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/jpeg/jpeg_rows.h"
 #include "formats/jpeg/mpo_index.h"
-#include "side_picture.h"
+#include "stereo/side_picture.h"
 
 namespace tremalu {
 

@@ -5,7 +5,7 @@
 // taken as side by side with the LEFT eye's picture on the left.
 #pragma once
 
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "core/graphic.h"
 
 #include <memory>

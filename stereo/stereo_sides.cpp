@@ -1,7 +1,7 @@
-#include "stereo_sides.h"
+#include "stereo/stereo_sides.h"
 
-#include "anaglyph.h"
-#include "stereo_pair.h"
+#include "stereo/anaglyph.h"
+#include "stereo/stereo_pair.h"
 
 namespace tremalu {
 

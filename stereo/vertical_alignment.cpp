@@ -1,4 +1,4 @@
-#include "vertical_alignment.h"
+#include "stereo/vertical_alignment.h"
 
 #include <algorithm>
 #include <cmath>

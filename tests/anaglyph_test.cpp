@@ -1,13 +1,13 @@
 // The composition read straight from pixel buffers must give exactly what
 // the raster-operation sequence on white bitmaps gives.
-#include "anaglyph.h"
-#include "anaglyph_file.h"
+#include "stereo/anaglyph.h"
+#include "stereo/anaglyph_file.h"
 #include "anaglyph_reference.h"
 #include "bmp_builder.h"
 #include "core/errors.h"
 #include "jpeg_fixtures.h"
 #include "formats/jpeg/jpeg_image.h"
-#include "save_rules.h"
+#include "stereo/save_rules.h"
 #include "temp_dir.h"
 #include "core/streams.h"
 #include "test_kinds.h"

@@ -2,7 +2,7 @@
 // composition and the batch tool draw it), frame placement, transparency,
 // the animation buffer, the palette and the dithered rendering.
 #include "core/errors.h"
-#include "draw_on_white.h"
+#include "stereo/draw_on_white.h"
 #include "formats/gif/gif_dither.h"
 #include "formats/gif/gif_image.h"
 #include "gif_builder.h"

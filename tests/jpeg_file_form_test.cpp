@@ -5,7 +5,7 @@
 #include "core/graphic.h"
 #include "jpeg_fixtures.h"
 #include "formats/jpeg/jpeg_image.h"
-#include "save_rules.h"
+#include "stereo/save_rules.h"
 #include "core/streams.h"
 #include "temp_dir.h"
 

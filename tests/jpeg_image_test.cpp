@@ -1,6 +1,6 @@
 // The JPEG picture kind as a picture: settings, the two forms and when each
 // is made, copies, size and palette, the stored form, failures of reading.
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "anaglyph_reference.h"
 #include "raster/bitmap.h"
 #include "core/errors.h"

@@ -2,7 +2,7 @@
 // checked, used by the composition and the saving, and kept from one run of
 // the program to the next in the settings file (here in a folder of the
 // test's own).
-#include "anaglyph.h"
+#include "stereo/anaglyph.h"
 #include "application.h"
 #include "gui_helpers.h"
 #include "picture_bytes.h"
@@ -10,9 +10,9 @@
 #include "raster/bitmap.h"
 #include "recording_presenter.h"
 #include "temp_dir.h"
-#include "unit1.h"
-#include "unit2.h"
-#include "unit3.h"
+#include "image_choice_window.h"
+#include "result_window.h"
+#include "help_window.h"
 #include "user_settings.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 // choice does, and drops are refused before the title click and for
 // anything that is not local files.
 #include "application.h"
-#include "draw_on_white.h"
+#include "stereo/draw_on_white.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "gui_helpers.h"
 #include "mpo_builder.h"
@@ -12,9 +12,9 @@
 #include "raster/bitmap.h"
 #include "recording_presenter.h"
 #include "temp_dir.h"
-#include "unit1.h"
-#include "unit2.h"
-#include "unit3.h"
+#include "image_choice_window.h"
+#include "result_window.h"
+#include "help_window.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>

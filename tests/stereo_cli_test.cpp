@@ -2,7 +2,7 @@
 // and JPS files made by our own writers, the batch's pairing rules and a
 // batch with a failing file; the MPO index reader's refusals; two files read
 // as they are composed against the same files read as pictures.
-#include "batch_plan.h"
+#include "stereo/batch_plan.h"
 #include "bmp_builder.h"
 #include "cli_commands.h"
 #include "cli_stereo.h"
@@ -10,7 +10,7 @@
 #include "formats/jpeg/mpo_index.h"
 #include "jpeg_fixtures.h"
 #include "mpo_builder.h"
-#include "stereo_compose.h"
+#include "stereo/stereo_compose.h"
 #include "stereo_scene.h"
 #include "temp_dir.h"
 

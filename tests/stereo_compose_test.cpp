@@ -1,11 +1,11 @@
 // The anaglyph methods pixel by pixel, the frame of a shifted pair, and the
 // vertical alignment on photograph-like pairs whose offset is known.
-#include "anaglyph.h"
-#include "anaglyph_methods.h"
+#include "stereo/anaglyph.h"
+#include "stereo/anaglyph_methods.h"
 #include "core/errors.h"
 #include "picture_bytes.h"
 #include "stereo_scene.h"
-#include "vertical_alignment.h"
+#include "stereo/vertical_alignment.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include "program_icon.h"
 #include "recording_presenter.h"
 #include "temp_dir.h"
-#include "unit1.h"
-#include "unit2.h"
-#include "unit3.h"
+#include "image_choice_window.h"
+#include "result_window.h"
+#include "help_window.h"
 
 #include <QApplication>
 #include <QTest>

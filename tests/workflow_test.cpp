@@ -10,9 +10,9 @@
 #include "speed_button.h"
 #include "core/streams.h"
 #include "temp_dir.h"
-#include "unit1.h"
-#include "unit2.h"
-#include "unit3.h"
+#include "image_choice_window.h"
+#include "result_window.h"
+#include "help_window.h"
 
 #include <gtest/gtest.h>
 

@@ -2,16 +2,16 @@
 
 #include "cli_stereo.h"
 
-#include "anaglyph.h"
-#include "anaglyph_file.h"
+#include "stereo/anaglyph.h"
+#include "stereo/anaglyph_file.h"
 #include "raster/bitmap.h"
-#include "draw_on_white.h"
+#include "stereo/draw_on_white.h"
 #include "core/errors.h"
 #include "core/graphic.h"
 #include "formats/gif/gif_image.h"
 #include "formats/jpeg/jpeg_image.h"
-#include "save_rules.h"
-#include "side_picture.h"
+#include "stereo/save_rules.h"
+#include "stereo/side_picture.h"
 
 #include <functional>
 #include <map>

@@ -1,10 +1,10 @@
 #include "cli_stereo.h"
 
-#include "anaglyph_file.h"
-#include "batch_plan.h"
+#include "stereo/anaglyph_file.h"
+#include "stereo/batch_plan.h"
 #include "core/errors.h"
-#include "save_rules.h"
-#include "stereo_pair.h"
+#include "stereo/save_rules.h"
+#include "stereo/stereo_pair.h"
 
 #include <atomic>
 #include <charconv>

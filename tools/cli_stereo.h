@@ -1,7 +1,7 @@
 // The stereo commands of tremalu-cli: compose with its options, and lot.
 #pragma once
 
-#include "stereo_compose.h"
+#include "stereo/stereo_compose.h"
 
 #include <optional>
 #include <ostream>

@@ -1,6 +1,5 @@
 #include "core/graphic.h"
 
-#include "raster/bitmap.h"
 #include "core/errors.h"
 #include "core/format_registry.h"
 #include "core/safe_file.h"
@@ -164,16 +163,6 @@ void TPicture::WriteToFile(const std::string& fileName)
 
 int32_t TPicture::PixelWidth() const { return FGraphic ? FGraphic->PixelWidth() : 0; }
 int32_t TPicture::PixelHeight() const { return FGraphic ? FGraphic->PixelHeight() : 0; }
-
-TBitmap& TPicture::AsBitmap()
-{
-    if (FGraphic && FGraphic->InheritsFrom(TBitmap::StaticClass()))
-        return static_cast<TBitmap&>(*FGraphic);
-    auto bitmap = std::make_unique<TBitmap>();
-    TBitmap& result = *bitmap;
-    Install(std::move(bitmap));
-    return result;
-}
 
 void TPicture::ReplaceGraphic(const TGraphic* graphic)
 {

@@ -111,7 +111,8 @@ public:
     int32_t PixelHeight() const;
 
     // The held picture as a bitmap: returned as is when it is one; anything
-    // else (or nothing) is replaced by a new empty bitmap.
+    // else (or nothing) is replaced by a new empty bitmap. Defined in
+    // raster/picture_as_bitmap.cpp, beside the bitmap.
     TBitmap& AsBitmap();
 
     // Holds an empty copy of graphic's class made to copy graphic; none

@@ -153,10 +153,15 @@ TGreyPlane ReduceToGrey(const TPixelView& view, int32_t x, int32_t y, int32_t wi
     const int32_t used = plane.Width * factor;
     std::vector<uint32_t> scratch(step == 0 ? static_cast<size_t>(used) : 0);
     std::vector<double> sums(static_cast<size_t>(plane.Width));
-    const double scale = 1.0 / (3.0 * factor * factor);
+    // From a factor of 4 on, every other row of a cell is read: the mean of
+    // factor × factor / 2 pixels is as smooth for matching blocks, at half
+    // the reading of a large picture.
+    const int32_t rowStep = factor >= 4 ? 2 : 1;
+    const int32_t rowsRead = (factor + rowStep - 1) / rowStep;
+    const double scale = 1.0 / (3.0 * factor * rowsRead);
     for (int32_t py = 0; py < plane.Height; ++py) {
         std::fill(sums.begin(), sums.end(), 0.0);
-        for (int32_t k = 0; k < factor; ++k) {
+        for (int32_t k = 0; k < factor; k += rowStep) {
             const int32_t row = view.Y + y + py * factor + k;
             // One row's sum over a factor's columns fits in 32 bits: a plane
             // row needs factor rows, so factor² pixels at most 2^28 keep

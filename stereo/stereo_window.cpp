@@ -7,9 +7,9 @@
 #include "stereo/draw_on_white.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
-#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -46,9 +46,11 @@ constexpr double ReachShare = 0.12;
 // depth is taken the same way from the other side.
 constexpr double SignificantShare = 0.98;
 // Nothing matched: fewer blocks than this, or fewer than this share of the
-// textured blocks (two unrelated pictures match a few by chance).
+// textured blocks. Two unrelated pictures match hardly any block once a
+// match must be unique and found back; a scene full of repeated patterns
+// (grass, stripes) still matches a tenth of its blocks.
 constexpr size_t MinMatches = 12;
-constexpr double MinMatchedShare = 0.1;
+constexpr double MinMatchedShare = 0.02;
 // The refinement at full size: an area of at most this many pixels square
 // in the middle of each block, at most this many blocks per end of the depth.
 constexpr int32_t FullSizeArea = 64;
@@ -187,14 +189,14 @@ TAutomaticAdjustment EstimateAutomaticAdjustment(const TStereoView& left, const 
 
 std::string FrenchPercent(double percent)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", percent);
-    std::string out = text;
+    // std::to_chars writes the same whatever the process's locale (the
+    // windows run in the user's).
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, percent, std::chars_format::fixed, 1);
+    std::string out = error == std::errc() ? std::string(text, end) : std::string("0.0");
     if (out == "-0.0")
         out = "0.0";
-    for (char& c : out)
-        if (c == '.')
-            c = ',';
+    std::replace(out.begin(), out.end(), '.', ',');
     return out;
 }
 

@@ -259,6 +259,25 @@ TEST_P(AutomaticWindow, GivesTheBytesOfTheShiftItPrints)
 
 INSTANTIATE_TEST_SUITE_P(, AutomaticWindow, testing::ValuesIn(AutoWindowCases), [](const auto& info) { return info.param.Name; });
 
+// A picture that fails while the two are decoded at once, on this thread
+// (LEFT) or on the second one (RIGHT): the automatic window gives the
+// composition's own failure and writes nothing.
+TEST(StereoCompose, TheAutomaticWindowFailsAsTheCompositionDoes)
+{
+    TempDir dir;
+    const std::vector<uint8_t> good = Jpeg(64, 48, 1);
+    WriteBytes(dir.File("a.jpg"), good);
+    WriteBytes(dir.File("abime.jpg"), testing_support::WithSecondFrameHeader(Jpeg(64, 48, 2)));
+    for (const auto& [left, right] : {std::pair{"a.jpg", "abime.jpg"}, std::pair{"abime.jpg", "a.jpg"}}) {
+        const ToolRun plain = Tool({"compose", dir.File(left), dir.File(right), dir.File("plain.jpg")});
+        const ToolRun window = Tool({"compose", "--fenetre-auto", dir.File(left), dir.File(right), dir.File("auto.jpg")});
+        EXPECT_EQ(plain.Code, 1) << left;
+        EXPECT_EQ(window.Code, 1) << left;
+        EXPECT_EQ(window.Err, plain.Err) << left;
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.jpg", "abime.jpg"}));
+    }
+}
+
 TEST(StereoCompose, AnMpoWithOneImageIsRefused)
 {
     TempDir dir;

@@ -1,6 +1,7 @@
 // Composing a stereo pair with the batch tool's choices: the method and
 // glasses, a shift of the RIGHT picture (the stereo window, given or
-// estimated), the vertical alignment, the parallax a camera recorded, LEFT and RIGHT swapped.
+// estimated), the vertical alignment, the parallax a camera recorded, LEFT
+// and RIGHT swapped.
 #pragma once
 
 #include "stereo/anaglyph.h"

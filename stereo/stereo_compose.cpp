@@ -3,73 +3,11 @@
 #include "stereo/anaglyph_file.h"
 #include "core/checked_math.h"
 #include "core/errors.h"
-#include "stereo/draw_on_white.h"
-#include "formats/jpeg/jpeg_image.h"
-#include "stereo/vertical_alignment.h"
+#include "stereo/stereo_window.h"
 
 #include <cmath>
-#include <stdexcept>
-#include <thread>
 
 namespace tremalu {
-
-namespace {
-
-// Every pixel of a view's picture, as composing it would see them: a JPEG
-// picture decoded, a bitmap as it is when drawing it is a plain copy, any
-// other picture drawn on white (kept in `drawn`).
-const TPixelBuffer& PixelsOf(TGraphic* graphic, std::unique_ptr<TBitmap>& drawn)
-{
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic))
-        graphic = &jpeg->DecodedBitmap();
-    const auto* bitmap = dynamic_cast<const TBitmap*>(graphic);
-    if (bitmap != nullptr && !bitmap->Transparent() && !bitmap->IsEmpty() &&
-        !(bitmap->Image().DeviceDependent && bitmap->PeekPixels()->IsMonochrome()))
-        return *bitmap->PeekPixels();
-    drawn = DrawOnWhite(graphic, graphic->PixelWidth(), graphic->PixelHeight());
-    return *drawn->PeekPixels();
-}
-
-// The alignment's estimate for the pair; both pictures are decoded at once
-// when they are two JPEG pictures not decoded yet.
-int32_t EstimatePairOffset(TStereoPair& pair)
-{
-    if (pair.Left.Graphic == nullptr || pair.Right.Graphic == nullptr)
-        throw std::logic_error("the alignment needs a pair read as pictures");
-    std::unique_ptr<TBitmap> leftDrawn, rightDrawn;
-    const TPixelBuffer* leftPixels = nullptr;
-    auto* leftJpeg = dynamic_cast<TJPEGImage*>(pair.Left.Graphic);
-    auto* rightJpeg = dynamic_cast<TJPEGImage*>(pair.Right.Graphic);
-    if (leftJpeg != nullptr && rightJpeg != nullptr && leftJpeg != rightJpeg && !leftJpeg->HasBitmap() &&
-        !rightJpeg->HasBitmap()) {
-        std::exception_ptr failure;
-        std::thread other([&] {
-            try {
-                rightJpeg->DecodedBitmap();
-            } catch (...) {
-                failure = std::current_exception();  // raised below, on this thread
-            }
-        });
-        try {
-            leftPixels = &PixelsOf(pair.Left.Graphic, leftDrawn);
-        } catch (...) {
-            other.join();
-            throw;
-        }
-        other.join();
-        if (failure)
-            std::rethrow_exception(failure);
-    } else {
-        leftPixels = &PixelsOf(pair.Left.Graphic, leftDrawn);
-    }
-    const TPixelBuffer& rightPixels = PixelsOf(pair.Right.Graphic, rightDrawn);
-    const TStereoView& l = pair.Left;
-    const TStereoView& r = pair.Right;
-    return EstimateVerticalOffset({leftPixels, l.X, l.Y, l.Width, l.Height},
-                                  {&rightPixels, r.X, r.Y, r.Width, r.Height});
-}
-
-}  // namespace
 
 TStereoFrame PlanStereoFrame(TStereoPair& pair, const TStereoOptions& options, std::vector<std::string>& notes)
 {
@@ -91,10 +29,20 @@ TStereoFrame PlanStereoFrame(TStereoPair& pair, const TStereoOptions& options, s
             else
                 notes.push_back(NoParallaxText);
         }
-        if (options.Align) {
-            const int32_t estimate = EstimatePairOffset(pair);
-            notes.push_back(FormatMessage(AlignmentText, {std::to_string(estimate)}));
-            dy += estimate;
+        if (options.Align || options.AutoWindow) {
+            const TAutomaticAdjustment adjustment =
+                EstimateAutomaticAdjustment(pair.Left, pair.Right, options.Align, options.AutoWindow);
+            if (options.Align) {
+                notes.push_back(FormatMessage(AlignmentText, {std::to_string(adjustment.VerticalOffset)}));
+                dy += adjustment.VerticalOffset;
+            }
+            if (options.AutoWindow) {
+                // Nothing matched: the shift stays as it was asked for.
+                if (adjustment.Window.Found)
+                    dx += adjustment.Window.ShiftX;
+                for (const std::string& line : StereoWindowNotes(adjustment.Window, dx))
+                    notes.push_back(line);
+            }
         }
         frame = ShiftedFrame(l.Width, l.Height, r.Width, r.Height, dx, dy);
     }

@@ -1,6 +1,7 @@
 // Composing a stereo pair with the batch tool's choices: the method and
-// glasses, a shift of the RIGHT picture (the stereo window), the vertical
-// alignment, the parallax a camera recorded, LEFT and RIGHT swapped.
+// glasses, a shift of the RIGHT picture (the stereo window, given or
+// estimated), the vertical alignment, the parallax a camera recorded, LEFT
+// and RIGHT swapped.
 #pragma once
 
 #include "stereo/anaglyph.h"
@@ -18,12 +19,13 @@ struct TStereoOptions {
     int64_t ShiftX = 0;  // the RIGHT picture moved this far to the left
     int64_t ShiftY = 0;  // ... and this far up
     bool Align = false;
+    bool AutoWindow = false;  // the stereo window set on the nearest part of the scene
     bool Parallax = false;
     bool Swap = false;
 
     // Whether the result is cropped to the overlap rather than made at the
     // LEFT picture's size.
-    bool Crops() const { return Shift || Align || Parallax; }
+    bool Crops() const { return Shift || Align || AutoWindow || Parallax; }
 };
 
 // Said when --parallaxe finds nothing to use.
@@ -34,9 +36,10 @@ inline constexpr const char* AlignmentText = "Décalage vertical estimé : %d pi
 
 // The frame of the pair with the options (views' own offsets included); the
 // lines worth telling the user (different sizes, the alignment's estimate,
-// a parallax not found) are added to notes. The alignment needs every pixel
-// of both pictures: it decodes them (two JPEG pictures on two threads at
-// once), so it needs a pair read as pictures (TPairReading::Pictures).
+// the stereo window's, a parallax not found) are added to notes. The
+// alignment and the automatic window need every pixel of both pictures
+// (EstimateAutomaticAdjustment), so they need a pair read as pictures
+// (TPairReading::Pictures).
 // Raises Exception(NoOverlapText) for a shift that leaves nothing.
 TStereoFrame PlanStereoFrame(TStereoPair& pair, const TStereoOptions& options, std::vector<std::string>& notes);
 

@@ -200,6 +200,84 @@ TEST(StereoCompose, AlignmentPrintsItsEstimateAndCorrectsIt)
     EXPECT_EQ(out[22] | out[23] << 8, 240 - (estimate + 1));
 }
 
+namespace {
+
+// The automatic window against the shift it prints: the same bytes, from
+// compose and from lot; with nothing to match, the shift given unchanged.
+struct AutoWindowCase {
+    const char* Name;
+    bool Textured;           // a layered scene, or plain black in both eyes
+    const char* GivenShift;  // --decalage given besides
+    const char* Expected;  // the lines on standard error, the shift and depth as groups
+};
+
+class AutomaticWindow : public testing::TestWithParam<AutoWindowCase> {};
+
+const AutoWindowCase AutoWindowCases[] = {
+    {"LayeredScene", true, "3",
+     "Fenêtre stéréo estimée : (-?[0-9]+) pixels\nProfondeur : ([0-9]+) pixels \\(([0-9]+,[0-9]) % de la largeur\\)\n"},
+    {"NothingToMatch", false, "3", "(Aucun appui trouvé : décalage inchangé\\.)\n"},
+};
+
+}  // namespace
+
+TEST_P(AutomaticWindow, GivesTheBytesOfTheShiftItPrints)
+{
+    const AutoWindowCase& c = GetParam();
+    TempDir dir;
+    testing_support::LayeredScene s;
+    s.Width = 360;
+    s.Height = 240;
+    s.BackgroundDisparity = 2;
+    s.Layers = {{0.2, 0.2, 0.6, 0.8, 13}};
+    // A gain of zero leaves the RIGHT eye plain black; the plain case shows
+    // it to both eyes.
+    if (!c.Textured)
+        s.RightGain = 0.0;
+    WriteBytes(dir.File("g_L.jpg"), testing_support::EncodeJpeg(*testing_support::RenderLayeredEye(s, !c.Textured), 90));
+    WriteBytes(dir.File("g_R.jpg"), testing_support::EncodeJpeg(*testing_support::RenderLayeredEye(s, true), 90));
+    ::mkdir(dir.File("out").c_str(), 0755);
+
+    ToolRun r = Tool({"compose", "--fenetre-auto", "--decalage", c.GivenShift, dir.File("g_L.jpg"), dir.File("g_R.jpg"),
+                      dir.File("auto.jpg")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(r.Err, m, std::regex(c.Expected))) << r.Err;
+    const std::string shift = c.Textured ? m[1].str() : std::string(c.GivenShift);
+    if (c.Textured)
+        EXPECT_NEAR(std::stoi(shift), 3 - 13, 1);  // the nearest layer onto the screen, plus the shift given
+    const ToolRun batch = Tool({"lot", "--fenetre-auto", "--decalage", c.GivenShift, dir.File("out"),
+                                dir.File("g_L.jpg"), dir.File("g_R.jpg")});
+    ASSERT_EQ(batch.Code, 0) << batch.Err;
+    EXPECT_NE(batch.Err.find("g_L.jpg : "), std::string::npos) << batch.Err;
+
+    r = Tool({"compose", "--decalage", shift + ",0", dir.File("g_L.jpg"), dir.File("g_R.jpg"), dir.File("given.jpg")});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(ReadBytes(dir.File("auto.jpg")), ReadBytes(dir.File("given.jpg")));
+    EXPECT_EQ(ReadBytes(dir.File("out/g.jpg")), ReadBytes(dir.File("given.jpg")));
+}
+
+INSTANTIATE_TEST_SUITE_P(, AutomaticWindow, testing::ValuesIn(AutoWindowCases), [](const auto& info) { return info.param.Name; });
+
+// A picture that fails while the two are decoded at once, on this thread
+// (LEFT) or on the second one (RIGHT): the automatic window gives the
+// composition's own failure and writes nothing.
+TEST(StereoCompose, TheAutomaticWindowFailsAsTheCompositionDoes)
+{
+    TempDir dir;
+    const std::vector<uint8_t> good = Jpeg(64, 48, 1);
+    WriteBytes(dir.File("a.jpg"), good);
+    WriteBytes(dir.File("abime.jpg"), testing_support::WithSecondFrameHeader(Jpeg(64, 48, 2)));
+    for (const auto& [left, right] : {std::pair{"a.jpg", "abime.jpg"}, std::pair{"abime.jpg", "a.jpg"}}) {
+        const ToolRun plain = Tool({"compose", dir.File(left), dir.File(right), dir.File("plain.jpg")});
+        const ToolRun window = Tool({"compose", "--fenetre-auto", dir.File(left), dir.File(right), dir.File("auto.jpg")});
+        EXPECT_EQ(plain.Code, 1) << left;
+        EXPECT_EQ(window.Code, 1) << left;
+        EXPECT_EQ(window.Err, plain.Err) << left;
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.jpg", "abime.jpg"}));
+    }
+}
+
 TEST(StereoCompose, AnMpoWithOneImageIsRefused)
 {
     TempDir dir;

@@ -46,6 +46,8 @@ constexpr const char* Usage =
     "                                       vers le haut (négatifs : l'autre sens), recadrée sur la partie\n"
     "                                       commune\n"
     "  --aligner                            estime le décalage vertical et le corrige\n"
+    "  --fenetre-auto                       place la fenêtre stéréo : le plus proche de la scène sur\n"
+    "                                       l'écran, le reste derrière (s'ajoute à --decalage)\n"
     "  --inverser                           échange les images gauche et droite\n"
     "  --parallaxe                          applique la parallaxe enregistrée par l'appareil (MPO)\n"
     "  --cote-a-cote                        chaque fichier est une image côte à côte\n";

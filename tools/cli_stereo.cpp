@@ -18,10 +18,10 @@ namespace tremalu {
 namespace {
 
 // Two files that are only composed are read as they are composed; the
-// alignment looks at every pixel first.
+// alignment and the automatic window look at every pixel first.
 TPairReading PairReading(const TStereoOptions& options)
 {
-    return options.Align ? TPairReading::Pictures : TPairReading::ComposedRows;
+    return options.Align || options.AutoWindow ? TPairReading::Pictures : TPairReading::ComposedRows;
 }
 
 // A whole signed integer, nothing else.
@@ -133,6 +133,8 @@ std::optional<TStereoArguments> ParseStereoArguments(const std::vector<std::stri
             ok = v && ParseShift(*v, o);
         } else if (name == "--aligner") {
             ok = flag(o.Align);
+        } else if (name == "--fenetre-auto") {
+            ok = flag(o.AutoWindow);
         } else if (name == "--inverser") {
             ok = flag(o.Swap);
         } else if (name == "--parallaxe") {

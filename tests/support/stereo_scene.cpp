@@ -92,4 +92,68 @@ std::unique_ptr<tremalu::TBitmap> RenderStereoEye(const StereoScene& s, bool rig
     return bitmap;
 }
 
+namespace {
+
+// Smooth noise in [0, 1] on a lattice of `spacing` pixels: hashed values at
+// the lattice points, blended with a smooth step.
+double LatticeNoise(double u, double v, double spacing, uint32_t seed)
+{
+    const double fu = u / spacing, fv = v / spacing;
+    const double iu = std::floor(fu), iv = std::floor(fv);
+    const auto at = [&](double a, double b) {
+        return (Hash(static_cast<uint32_t>(static_cast<int64_t>(a)), static_cast<uint32_t>(static_cast<int64_t>(b)), seed) &
+                0xFFFF) / 65535.0;
+    };
+    const auto smooth = [](double t) { return t * t * (3 - 2 * t); };
+    const double tu = smooth(fu - iu), tv = smooth(fv - iv);
+    const double top = at(iu, iv) + (at(iu + 1, iv) - at(iu, iv)) * tu;
+    const double bottom = at(iu, iv + 1) + (at(iu + 1, iv + 1) - at(iu, iv + 1)) * tu;
+    return top + (bottom - top) * tv;
+}
+
+}  // namespace
+
+std::unique_ptr<tremalu::TBitmap> RenderLayeredEye(const LayeredScene& s, bool rightEye)
+{
+    auto bitmap = std::make_unique<tremalu::TBitmap>();
+    bitmap->SetPixelFormat(tremalu::TPixelFormat::pf24bit);
+    bitmap->SetPixelWidth(s.Width);
+    bitmap->SetPixelHeight(s.Height);
+    // Layer 0 is the background; layer k + 1 is s.Layers[k].
+    const size_t count = s.Layers.size() + 1;
+    for (int32_t y = 0; y < s.Height; ++y) {
+        uint8_t* row = bitmap->Row(y);
+        const double sy = rightEye ? y - s.RightLower : y;
+        for (int32_t x = 0; x < s.Width; ++x) {
+            // The frontmost layer that covers this pixel; the RIGHT eye sees
+            // the layer's point u at column u - disparity.
+            size_t layer = 0;
+            double u = rightEye ? x + s.BackgroundDisparity : x;
+            for (size_t k = count - 1; k > 0; --k) {
+                const SceneLayer& l = s.Layers[k - 1];
+                const double lu = rightEye ? x + l.Disparity : x;
+                if (lu >= l.Left * s.Width && lu < l.Right * s.Width && sy >= l.Top * s.Height && sy < l.Bottom * s.Height) {
+                    layer = k;
+                    u = lu;
+                    break;
+                }
+            }
+            const uint32_t seed = s.Seed * 131 + static_cast<uint32_t>(layer) * 7919;
+            double t = 0;
+            for (const double spacing : {2.0, 6.0, 18.0, 54.0})
+                t += 50 * LatticeNoise(u, sy, spacing, seed + static_cast<uint32_t>(spacing));
+            const double noise = static_cast<double>(Hash(static_cast<uint32_t>(x), static_cast<uint32_t>(y),
+                                                          s.Seed * 2 + 100 + (rightEye ? 1 : 0)) % 5) - 2;
+            const double gain = rightEye ? s.RightGain : 1.0, offset = rightEye ? s.RightOffset : 0.0;
+            const auto channel = [&](double tint) {
+                return static_cast<uint8_t>(std::clamp(std::lround((t * tint + 28 + noise) * gain + offset), 0L, 255L));
+            };
+            row[3 * x] = channel(0.7 + 0.3 * ((seed >> 3) % 7) / 6.0);
+            row[3 * x + 1] = channel(0.7 + 0.3 * ((seed >> 5) % 5) / 4.0);
+            row[3 * x + 2] = channel(0.8);
+        }
+    }
+    return bitmap;
+}
+
 }  // namespace testing_support

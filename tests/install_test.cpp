@@ -2,8 +2,10 @@
 // temporary DESTDIR, for the default prefix and for one user's ~/.local.
 // The files installed, the menu entry as the desktop's validator and the
 // program see it, the icons, and the manual page against the batch tool's
-// own usage text.
+// own usage text; the manual pages as installed, and the software-centre
+// metadata against the validator and the menu entry.
 #include "core/format_registry.h"
+#include "generated/program_version.h"
 #include "picture_modules.h"
 #include "temp_dir.h"
 
@@ -125,9 +127,13 @@ TEST_P(Installing, PutsTheProgramsFilesUnderThePrefixAndNothingElse)
                                     "bin/tremalu",
                                     "bin/tremalu-cli",
                                     "share/applications/tremalu.desktop",
+                                    "share/bash-completion/completions/tremalu",
+                                    "share/bash-completion/completions/tremalu-cli",
                                     "share/icons/hicolor/256x256/apps/tremalu.png",
                                     "share/icons/hicolor/48x48/apps/tremalu.png",
-                                    "share/man/man1/tremalu-cli.1",
+                                    "share/man/man1/tremalu-cli.1.gz",
+                                    "share/man/man1/tremalu.1.gz",
+                                    "share/metainfo/fr.tremalu.tremalu.metainfo.xml",
                                     "share/tremalu/index.htm",
                                 }));
     for (const char* program : {"bin/tremalu", "bin/tremalu-cli"})
@@ -150,6 +156,36 @@ TEST_P(Installing, TheMenuEntryIsValidAndStartsTheProgramBesideItsHelpPage)
     // folder is named as it is once installed, outside DESTDIR.
     EXPECT_EQ(keys["Path"], Prefix + "/share/tremalu");
     EXPECT_TRUE(fs::is_regular_file(fs::path(Destination.Path()) / fs::path(keys["Path"]).relative_path() / "index.htm"));
+}
+
+// The pages are compressed as Debian wants them, carry the project's version
+// and have nothing left for the build to fill in.
+TEST_P(Installing, ManualPagesAreCompressedAndDated)
+{
+    for (const char* page : {"share/man/man1/tremalu.1.gz", "share/man/man1/tremalu-cli.1.gz"}) {
+        const TCommandOutput text = RunCommand("gzip -dc " + Quoted((Root / page).string()));
+        ASSERT_EQ(text.Status, 0) << page;
+        EXPECT_NE(text.Text.find(std::string("\"TREMALU ") + tremalu::ProgramVersion + "\""), std::string::npos) << page;
+        EXPECT_EQ(text.Text.find('@'), std::string::npos) << page;
+    }
+}
+
+// What software centres read: valid for AppStream's own validator, the
+// program's version, and the same media types as the menu entry offers.
+TEST_P(Installing, TheMetainfoIsValidAndAgreesWithTheMenuEntry)
+{
+    const fs::path metainfo = Root / "share/metainfo/fr.tremalu.tremalu.metainfo.xml";
+    const std::string text = ReadText(metainfo);
+    EXPECT_NE(text.find(std::string("<release version=\"") + tremalu::ProgramVersion + "\""), std::string::npos);
+    std::set<std::string> mediaTypes;
+    const std::regex mediaType("<mediatype>([^<]+)</mediatype>");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), mediaType); it != std::sregex_iterator(); ++it)
+        mediaTypes.insert((*it)[1]);
+    EXPECT_EQ(mediaTypes, Split(EntryKeys(ReadText(Root / "share/applications/tremalu.desktop"))["MimeType"]));
+    if (*APPSTREAMCLI == '\0')
+        GTEST_SKIP() << "appstreamcli is not installed (scripts/setup installs appstream)";
+    const TCommandOutput validation = RunCommand(Quoted(APPSTREAMCLI) + " validate --no-net " + Quoted(metainfo.string()));
+    EXPECT_EQ(validation.Status, 0) << validation.Text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Prefixes, Installing,

@@ -12,6 +12,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "stereo/save_rules.h"
 #include "stereo/side_picture.h"
+#include "generated/program_version.h"
 
 #include <functional>
 #include <map>
@@ -36,6 +37,8 @@ constexpr const char* Usage =
     "  tremalu-cli lot [OPTIONS] DOSSIER_SORTIE FICHIER...\n"
     "                                       chaque MPO, JPS ou paire X_L/X_R, X_l/X_r, XL/XR\n"
     "                                       en DOSSIER_SORTIE/X.jpg\n"
+    "  tremalu-cli --help | -h              cette aide\n"
+    "  tremalu-cli --version                la version de l'outil\n"
     "Options de compose et de lot :\n"
     "  --methode couleur|demi-couleur|gris|dubois\n"
     "                                       la façon de mêler les deux images (couleur par défaut ;\n"
@@ -137,6 +140,16 @@ struct Command {
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal)
 {
+    // The two questions every program answers, asked in a command's place;
+    // the answer goes to standard output since it is what was asked for.
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        out << Usage;
+        return 0;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        out << "tremalu-cli " << ProgramVersion << '\n';
+        return 0;
+    }
     std::string reason;
     std::optional<TStereoArguments> stereo;
     const auto withOptions = [&](const std::vector<std::string>& a) {

@@ -3,13 +3,13 @@
 #include "stereo/anaglyph_file.h"
 #include "core/checked_math.h"
 #include "core/errors.h"
+#include "core/second_thread.h"
 #include "stereo/draw_on_white.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "stereo/vertical_alignment.h"
 
 #include <cmath>
 #include <stdexcept>
-#include <thread>
 
 namespace tremalu {
 
@@ -42,23 +42,8 @@ int32_t EstimatePairOffset(TStereoPair& pair)
     auto* rightJpeg = dynamic_cast<TJPEGImage*>(pair.Right.Graphic);
     if (leftJpeg != nullptr && rightJpeg != nullptr && leftJpeg != rightJpeg && !leftJpeg->HasBitmap() &&
         !rightJpeg->HasBitmap()) {
-        std::exception_ptr failure;
-        std::thread other([&] {
-            try {
-                rightJpeg->DecodedBitmap();
-            } catch (...) {
-                failure = std::current_exception();  // raised below, on this thread
-            }
-        });
-        try {
-            leftPixels = &PixelsOf(pair.Left.Graphic, leftDrawn);
-        } catch (...) {
-            other.join();
-            throw;
-        }
-        other.join();
-        if (failure)
-            std::rethrow_exception(failure);
+        RunOnTwoThreads([rightJpeg] { rightJpeg->DecodedBitmap(); },
+                        [&] { leftPixels = &PixelsOf(pair.Left.Graphic, leftDrawn); });
     } else {
         leftPixels = &PixelsOf(pair.Left.Graphic, leftDrawn);
     }

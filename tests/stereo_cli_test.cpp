@@ -468,11 +468,12 @@ namespace {
 
 // An animated GIF of four frames on a 40 × 30 screen, looping for ever:
 // the first frame covers part of the screen, with transparent pixels, and
-// is cleared to the background after it (disposal 2).
+// is cleared to the background after it (disposal 2). No colour of the
+// table is white, the colour showing through.
 std::vector<uint8_t> AnimatedGif(uint8_t seed)
 {
     const std::vector<uint32_t> colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
-                                          0xFFFF00, 0x808080, 0xFFFFFF, 0x00FFFF};
+                                          0xFFFF00, 0x808080, 0x123456, 0x00FFFF};
     testing_support::GifWriter w;
     w.Header(40, 30, colors, 3).Loop(0);
     for (uint8_t frame = 0; frame < 4; ++frame) {

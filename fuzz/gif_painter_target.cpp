@@ -5,9 +5,15 @@
 #include "fuzz_support.h"
 #include "gif_fuzz.h"
 
+#include "picture_modules.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace tremalu;
+    // As in the program: the modules start on the drawing thread, the one
+    // that may run what painters hand over (a painter without a thread runs
+    // the queue between its delays).
+    static const TPictureModules modules;
     TGIFImage gif;
     if (!gif_fuzz::Read(gif, data, size) || !gif_fuzz::Affordable(gif))
         return 0;

@@ -7,17 +7,16 @@
 #include "gif_fuzz.h"
 
 #include "core/ui_handover.h"
+#include "picture_modules.h"
 
 #include <chrono>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace tremalu;
-    static const bool bound = [] {
-        UiHandOver().BindToCurrentThread();
-        return true;
-    }();
-    (void)bound;
+    // As in the program: the modules start on the drawing thread, which so
+    // becomes the user-interface thread that painters hand their steps to.
+    static const TPictureModules modules;
     auto gif = std::make_unique<TGIFImage>();
     if (!gif_fuzz::Read(*gif, data, size) || !gif_fuzz::Affordable(*gif))
         return 0;

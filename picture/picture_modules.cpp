@@ -2,6 +2,7 @@
 
 #include "core/format_registry.h"
 #include "core/ole_graphic.h"
+#include "core/ui_handover.h"
 #include "formats/bmp/bmp_module.h"
 #include "formats/gif/gif_module.h"
 #include "formats/icon/icon_module.h"
@@ -34,6 +35,11 @@ void StartPictureModules()
 {
     if (StartCount++ != 0)
         return;
+    // The modules start on the thread that runs the windows (or the batch
+    // tool's main): it becomes the user-interface thread, the only one that
+    // runs what animation painters hand over. This is the one place the
+    // binding is made.
+    UiHandOver().BindToCurrentThread();
     TFileFormatsList& registry = FormatRegistry();
     for (const TPictureModule* module : Modules)
         module->Start(registry);

@@ -6,6 +6,8 @@
 
 namespace tremalu {
 
+// The first start also binds the calling thread as the user-interface
+// thread of the hand-over queue (core/ui_handover.h).
 void StartPictureModules();
 void StopPictureModules();
 

@@ -21,9 +21,9 @@ TToolkit::TToolkit(const std::string& programPath) : ProgramPath(programPath)
         QApplication::setStyle(fusion);
     Translator = std::make_unique<QTranslator>();
     InstallToolkitTranslations(*Translator, QLocale::system());
-    // Animation painters hand their paint steps to this thread; a step
-    // handed over wakes the event loop, which runs it.
-    UiHandOver().BindToCurrentThread();
+    // Animation painters hand their paint steps to the user-interface
+    // thread (bound where the picture modules start, on this same thread); a
+    // step handed over wakes the event loop, which runs it.
     QApplication* application = Application.get();
     UiHandOver().SetWaker([application] {
         QMetaObject::invokeMethod(application, [] { UiHandOver().Drain(); }, Qt::QueuedConnection);

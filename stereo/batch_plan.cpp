@@ -4,6 +4,7 @@
 #include "stereo/stereo_pair.h"
 
 #include <optional>
+#include <sys/stat.h>
 
 namespace tremalu {
 
@@ -52,6 +53,26 @@ std::optional<std::pair<size_t, std::string>> RightOf(const std::vector<std::str
     return std::nullopt;
 }
 
+// The same file system object, for two paths that both exist.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat x {}, y {};
+    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+// The folder part of a path as stat takes it ("." for a bare name).
+std::string FolderOf(const std::string& path)
+{
+    const std::string folder = Split(path).Folder;
+    return folder.empty() ? std::string(".") : folder;
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
 
 TBatchPlan PlanBatch(const std::vector<std::string>& files, bool sideBySide)
@@ -74,6 +95,29 @@ TBatchPlan PlanBatch(const std::vector<std::string>& files, bool sideBySide)
         if (!taken[k])
             plan.Unpaired.push_back(files[k]);
     return plan;
+}
+
+std::string BatchOutputOf(const std::string& folder, const TBatchJob& job)
+{
+    return folder + "/" + job.Name + ".jpg";
+}
+
+std::optional<std::string> ChainedInput(const TBatchPlan& plan, const std::string& folder)
+{
+    for (size_t writer = 0; writer < plan.Jobs.size(); ++writer) {
+        const std::string output = BatchOutputOf(folder, plan.Jobs[writer]);
+        for (size_t reader = 0; reader < plan.Jobs.size(); ++reader) {
+            // A job that reads its own output reads it whole before the
+            // finished output replaces it: no other thread is involved.
+            if (reader == writer)
+                continue;
+            for (const std::string& input : plan.Jobs[reader].Inputs)
+                if ((FileNameOf(input) == FileNameOf(output) && SameFile(FolderOf(input), folder)) ||
+                    SameFile(input, output))
+                    return input;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace tremalu

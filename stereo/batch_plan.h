@@ -5,6 +5,7 @@
 // its own.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,25 @@ struct TBatchPlan {
 
 TBatchPlan PlanBatch(const std::vector<std::string>& files, bool sideBySide);
 
+// Where a job of the batch writes: folder/X.jpg.
+std::string BatchOutputOf(const std::string& folder, const TBatchJob& job);
+
+// An input of one job that another job of the plan writes into `folder`
+// (the first found, by writing job); none when every input is only read.
+// Such a batch would compose whatever the file holds when its reader gets
+// there, which depends on the two threads' timing. A file is the same when
+// it has the output's name in the output folder (however either folder is
+// written, so also before the output exists) or is the output file itself
+// under another name (a link).
+std::optional<std::string> ChainedInput(const TBatchPlan& plan, const std::string& folder);
+
 // Said of a file that makes no composition.
 inline constexpr const char* UnpairedText =
     "ni fichier MPO ou JPS, ni image d'une paire X_L/X_R, X_l/X_r ou XL/XR";
 // Said of a composition whose output another one of the batch already makes.
 inline constexpr const char* SameOutputText = "une autre composition du lot produit déjà %s";
+// Said of a batch refused because one composition would read what another
+// writes.
+inline constexpr const char* ChainedInputText = "%s serait écrit par une composition du lot et lu par une autre";
 
 }  // namespace tremalu

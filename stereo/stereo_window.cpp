@@ -2,6 +2,7 @@
 
 #include "core/checked_math.h"
 #include "core/errors.h"
+#include "core/second_thread.h"
 #include "stereo/block_disparities.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "stereo/draw_on_white.h"
@@ -11,7 +12,6 @@
 #include <cmath>
 #include <functional>
 #include <stdexcept>
-#include <thread>
 
 namespace tremalu {
 
@@ -157,23 +157,8 @@ TAutomaticAdjustment EstimateAutomaticAdjustment(const TStereoView& left, const 
     auto* rightJpeg = dynamic_cast<TJPEGImage*>(right.Graphic);
     if (leftJpeg != nullptr && rightJpeg != nullptr && leftJpeg != rightJpeg && !leftJpeg->HasBitmap() &&
         !rightJpeg->HasBitmap()) {
-        std::exception_ptr failure;
-        std::thread other([&] {
-            try {
-                rightJpeg->DecodedBitmap();
-            } catch (...) {
-                failure = std::current_exception();  // raised below, on this thread
-            }
-        });
-        try {
-            leftPixels = &PixelsOf(left.Graphic, leftDrawn);
-        } catch (...) {
-            other.join();
-            throw;
-        }
-        other.join();
-        if (failure)
-            std::rethrow_exception(failure);
+        RunOnTwoThreads([rightJpeg] { rightJpeg->DecodedBitmap(); },
+                        [&] { leftPixels = &PixelsOf(left.Graphic, leftDrawn); });
     } else {
         leftPixels = &PixelsOf(left.Graphic, leftDrawn);
     }

@@ -1,9 +1,10 @@
 #include "stereo/vertical_alignment.h"
 
+#include "core/second_thread.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
 #include <vector>
 
 namespace tremalu {
@@ -127,6 +128,18 @@ double Correlation(const std::vector<double>& a, const std::vector<double>& b, i
     return (sab - sa * sb / n) / std::sqrt(va * vb);
 }
 
+// Whether a candidate at `at` scoring `score` beats the best so far. Equal
+// scores (pictures without vertical structure correlate equally, or not at
+// all, at every offset) go to the candidate nearer to 0, and between -n and
+// n to -n, so that the answer never depends on the order of the search.
+bool Beats(double score, int32_t at, double bestScore, int32_t bestAt)
+{
+    if (score != bestScore)
+        return score > bestScore;
+    const int64_t distance = std::abs(int64_t{at}), bestDistance = std::abs(int64_t{bestAt});
+    return distance != bestDistance ? distance < bestDistance : at < bestAt;
+}
+
 // The strips of the LEFT picture, clear of the sideways reach on both sides.
 struct TStrip {
     int32_t From = 0;
@@ -168,17 +181,17 @@ int32_t BestOffset(const TReduced& left, const TReduced& right, std::vector<TStr
     for (int32_t offset = from; offset <= to; ++offset) {
         double score = 0;
         for (size_t s = 0; s < strips.size(); ++s) {
-            double top = -1;
+            double top = -std::numeric_limits<double>::infinity();
             for (size_t k = 0; k < candidates[s].size(); ++k) {
                 const double c = Correlation(leftProfiles[s], candidates[s][k], offset);
-                if (c > top) {
+                if (Beats(c, sideways[s][k], top, chosen[s])) {
                     top = c;
                     chosen[s] = sideways[s][k];
                 }
             }
             score += top;
         }
-        if (score > bestScore) {
+        if (Beats(score, offset, bestScore, best)) {
             bestScore = score;
             best = offset;
             bestSideways = chosen;
@@ -202,11 +215,8 @@ int32_t EstimateVerticalOffset(const TPixelView& left, const TPixelView& right)
     const int32_t factor = (width + ReducedColumns - 1) / ReducedColumns;
     const int32_t columns = width / factor;
     TReduced leftFull, rightFull;
-    {
-        std::thread other([&] { rightFull = ReduceColumns(right, columns, factor); });
-        leftFull = ReduceColumns(left, columns, factor);
-        other.join();
-    }
+    RunOnTwoThreads([&] { rightFull = ReduceColumns(right, columns, factor); },
+                    [&] { leftFull = ReduceColumns(left, columns, factor); });
 
     // Coarse: rows averaged too; every sideways position within reach.
     const int32_t rowFactor = std::max(1, height / CoarseRows);
@@ -232,8 +242,11 @@ int32_t EstimateVerticalOffset(const TPixelView& left, const TPixelView& right)
         for (int32_t h = strips[s].Sideways - 1; h <= strips[s].Sideways + 1; ++h)
             if (h >= -sidewaysReach && h <= sidewaysReach)
                 near[s].push_back(h);
+    // The coarse answer's rows, and one more on each side, but never beyond
+    // the reach the coarse search was held to.
     const int32_t centre = coarse * rowFactor;
-    return BestOffset(leftFull, rightFull, strips, centre - rowFactor - 1, centre + rowFactor + 1, near);
+    return BestOffset(leftFull, rightFull, strips, std::max(centre - rowFactor - 1, -reach),
+                      std::min(centre + rowFactor + 1, reach), near);
 }
 
 }  // namespace tremalu

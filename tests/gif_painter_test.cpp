@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 using namespace tremalu;
@@ -357,6 +358,7 @@ TEST(Painter, ReplacingThePictureStopsAndJoinsItsPainterFirst)
 TEST(UiHandOver, StepsRunOnTheDrainingThreadInOrderAndFailuresGoBack)
 {
     TUiHandOver queue;
+    queue.BindToCurrentThread();
     std::vector<int> ran;
     std::string failure;
     std::thread worker([&] {
@@ -396,6 +398,50 @@ TEST(UiHandOver, WakerIsCalledForEachStepAndTheBoundThreadRunsAtOnce)
     EXPECT_EQ(woken.load(), 1);
 }
 
+// Only the bound thread runs the steps: any other thread that tries to
+// drain or wait on the queue is refused, and the step waits for its thread.
+TEST(UiHandOver, RefusesToBeDrainedOffItsThread)
+{
+    TUiHandOver queue;
+    queue.BindToCurrentThread();
+    std::atomic<bool> ran{false};
+    std::thread worker([&] { queue.Run([&] { ran = true; }); });
+    queue.WaitForWork(std::chrono::milliseconds(1000));
+    bool drainRefused = false, waitRefused = false;
+    std::thread other([&] {
+        try {
+            queue.Drain();
+        } catch (const std::logic_error&) {
+            drainRefused = true;
+        }
+        try {
+            queue.WaitForWork(std::chrono::milliseconds(1));
+        } catch (const std::logic_error&) {
+            waitRefused = true;
+        }
+    });
+    other.join();
+    EXPECT_TRUE(drainRefused);
+    EXPECT_TRUE(waitRefused);
+    EXPECT_FALSE(ran.load());
+    while (queue.Drain() == 0)
+        queue.WaitForWork(std::chrono::milliseconds(10));
+    worker.join();
+    EXPECT_TRUE(ran.load());
+}
+
+// A picture drawn on another thread (a batch job's) starts no painter: it
+// shows its first frame, as a picture of one frame would.
+TEST(Painter, NoneStartsOffTheUserInterfaceThread)
+{
+    Animation a(Animated({5, 5, 5}, 0));
+    std::thread batch([&] { a.Draw(); });
+    batch.join();
+    EXPECT_EQ(a.Gif.PainterCount(), 0u);
+    EXPECT_EQ(a.Gif.AnimationBuffer(), nullptr);
+    EXPECT_EQ(a.Target.PeekPixels()->PixelAt(0, 0) & 0xFFFFFF, Red);
+}
+
 }  // namespace
 
 // A worker may queue its next step the moment its last one has run; a drain
@@ -404,6 +450,7 @@ TEST(UiHandOver, WakerIsCalledForEachStepAndTheBoundThreadRunsAtOnce)
 TEST(UiHandOverDrain, LeavesStepsQueuedWhileItRunsForTheNextDrain)
 {
     TUiHandOver queue;
+    queue.BindToCurrentThread();
     std::atomic<int> queued{0};
     queue.SetWaker([&] { ++queued; });
     std::vector<int> ran;

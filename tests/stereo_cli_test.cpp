@@ -1,13 +1,17 @@
 // The batch tool's stereo commands: option errors, the shift's refusal, MPO
 // and JPS files made by our own writers, the batch's pairing rules and a
 // batch with a failing file; the MPO index reader's refusals; two files read
-// as they are composed against the same files read as pictures.
+// as they are composed against the same files read as pictures; a batch
+// reading what it writes; the batch's threads over animated GIFs and a
+// failure on a second thread.
 #include "stereo/batch_plan.h"
 #include "bmp_builder.h"
 #include "cli_commands.h"
 #include "cli_stereo.h"
 #include "core/errors.h"
+#include "core/second_thread.h"
 #include "formats/jpeg/mpo_index.h"
+#include "gif_builder.h"
 #include "jpeg_fixtures.h"
 #include "mpo_builder.h"
 #include "stereo/stereo_compose.h"
@@ -16,10 +20,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <new>
 #include <regex>
+#include <filesystem>
 #include <sys/stat.h>
 #include <sstream>
+#include <unistd.h>
 
 using namespace tremalu;
 using testing_support::ReadBytes;
@@ -459,3 +467,191 @@ TEST(ComposedRows, AnOutputThatReplacesItsOwnInputIsMadeFromTheOldFile)
     ASSERT_EQ(Tool({"compose", dir.File("a.jpg"), dir.File("b.jpg"), dir.File("a.jpg")}).Code, 0);
     EXPECT_EQ(ReadBytes(dir.File("a.jpg")), ReadBytes(dir.File("ref.jpg")));
 }
+
+namespace {
+
+// A batch where one pair's output is another pair's input, the input named
+// in different ways. In every case the pair Y_L (in/Y_L_L.jpg, in/Y_L_R.jpg)
+// writes out/Y_L.jpg.
+struct ChainCase {
+    const char* Name;
+    std::string ReadFrom;   // how the pair Y names the folder of its pictures (out/ is meant)
+    bool OutputExists;      // out/Y_L.jpg is there before the batch
+    bool ThroughLink;       // link/ is a symbolic link to out/
+};
+
+class ChainedBatch : public testing::TestWithParam<ChainCase> {};
+
+const ChainCase ChainCases[] = {
+    {"OutputNotWrittenYet", "out/", false, false},
+    {"OutputAlreadyThere", "out/", true, false},
+    {"FolderSpelledAnotherWay", "out/./", false, false},
+    {"FolderReachedThroughALink", "link/", false, true},
+};
+
+}  // namespace
+
+TEST_P(ChainedBatch, IsRefusedBeforeAnythingIsWritten)
+{
+    const ChainCase& c = GetParam();
+    TempDir dir;
+    ::mkdir(dir.File("in").c_str(), 0755);
+    ::mkdir(dir.File("out").c_str(), 0755);
+    if (c.ThroughLink)
+        ASSERT_EQ(::symlink(dir.File("out").c_str(), dir.File("link").c_str()), 0);
+    WriteBytes(dir.File("in/Y_L_L.jpg"), Jpeg(16, 8, 1));
+    WriteBytes(dir.File("in/Y_L_R.jpg"), Jpeg(16, 8, 2));
+    WriteBytes(dir.File("out/Y_R.jpg"), Jpeg(16, 8, 3));
+    if (c.OutputExists)
+        WriteBytes(dir.File("out/Y_L.jpg"), Jpeg(16, 8, 4));
+    const auto outputs = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File("out")))
+            names.push_back(entry.path().filename().string() + ":" + std::to_string(entry.file_size()));
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = outputs();
+    const std::vector<uint8_t> right = ReadBytes(dir.File("out/Y_R.jpg"));
+
+    const ToolRun r = Tool({"lot", dir.File("out"), dir.File("in/Y_L_L.jpg"), dir.File("in/Y_L_R.jpg"),
+                            dir.File(c.ReadFrom + "Y_L.jpg"), dir.File(c.ReadFrom + "Y_R.jpg")});
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_EQ(r.Err.rfind(MessageBoxText(FormatMessage(ChainedInputText, {dir.File(c.ReadFrom + "Y_L.jpg")})) + "\n", 0), 0u)
+        << r.Err;
+    EXPECT_EQ(outputs(), before);
+    EXPECT_EQ(ReadBytes(dir.File("out/Y_R.jpg")), right);
+}
+
+INSTANTIATE_TEST_SUITE_P(, ChainedBatch, testing::ValuesIn(ChainCases), [](const auto& info) { return info.param.Name; });
+
+// Outputs in the inputs' folder that no job reads: the batch runs.
+TEST(Batch, WritingBesideInputsThatNoJobReadsRuns)
+{
+    TempDir dir;
+    WriteBytes(dir.File("a_L.jpg"), Jpeg(16, 8, 1));
+    WriteBytes(dir.File("a_R.jpg"), Jpeg(16, 8, 2));
+    WriteBytes(dir.File("b_L.jpg"), Jpeg(16, 8, 3));
+    WriteBytes(dir.File("b_R.jpg"), Jpeg(16, 8, 4));
+    const ToolRun r = Tool({"lot", dir.Path(), dir.File("a_L.jpg"), dir.File("a_R.jpg"), dir.File("b_L.jpg"),
+                            dir.File("b_R.jpg")});
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_GT(ReadBytes(dir.File("a.jpg")).size(), 2u);
+    EXPECT_GT(ReadBytes(dir.File("b.jpg")).size(), 2u);
+}
+
+// ---------------------------------------------------------------- the batch's threads
+
+namespace {
+
+// An animated GIF of four frames on a 40 × 30 screen, looping for ever:
+// the first frame covers part of the screen, with transparent pixels, and
+// is cleared to the background after it (disposal 2). No colour of the
+// table is white, the colour showing through.
+std::vector<uint8_t> AnimatedGif(uint8_t seed)
+{
+    const std::vector<uint32_t> colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+                                          0xFFFF00, 0x808080, 0x123456, 0x00FFFF};
+    testing_support::GifWriter w;
+    w.Header(40, 30, colors, 3).Loop(0);
+    for (uint8_t frame = 0; frame < 4; ++frame) {
+        const uint16_t width = frame == 0 ? 30 : 40, height = frame == 0 ? 20 : 30;
+        std::vector<uint8_t> pixels(size_t{width} * height);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<uint8_t>((i * (seed + 3) / 7 + frame + seed) % 8);
+        w.GraphicControl(frame == 0 ? 2 : 1, 2, 0);
+        w.Image(frame == 0 ? 5 : 0, frame == 0 ? 4 : 0, width, height, pixels);
+    }
+    return w.Trailer().Bytes();
+}
+
+}  // namespace
+
+// Both batch threads meet animated GIF pairs. Only the tool's main thread
+// animates (and runs what painters hand over); the other draws first frames
+// without a painter. Every run must end, with what compose (on the main
+// thread, through a painter) makes of each pair. It hung about every other
+// run when both threads started painters.
+TEST(Batch, OfAnimatedGifPairsEndsEveryTimeWithWhatComposeMakes)
+{
+    TempDir dir;
+    for (const char* pair : {"p1", "p2"}) {
+        const uint8_t seed = pair[1] == '1' ? 1 : 4;
+        WriteBytes(dir.File(std::string(pair) + "_L.gif"), AnimatedGif(seed));
+        WriteBytes(dir.File(std::string(pair) + "_R.gif"), AnimatedGif(static_cast<uint8_t>(seed + 1)));
+        ASSERT_EQ(Tool({"compose", dir.File(std::string(pair) + "_L.gif"), dir.File(std::string(pair) + "_R.gif"),
+                        dir.File(std::string(pair) + "_ref.jpg")})
+                      .Code,
+                  0);
+    }
+    for (int run = 0; run < 8; ++run) {
+        const std::string out = dir.File("out" + std::to_string(run));
+        ::mkdir(out.c_str(), 0755);
+        const ToolRun r = Tool({"lot", out, dir.File("p1_L.gif"), dir.File("p1_R.gif"), dir.File("p2_L.gif"),
+                                dir.File("p2_R.gif")});
+        ASSERT_EQ(r.Code, 0) << r.Err;
+        EXPECT_EQ(ReadBytes(out + "/p1.jpg"), ReadBytes(dir.File("p1_ref.jpg"))) << "run " << run;
+        EXPECT_EQ(ReadBytes(out + "/p2.jpg"), ReadBytes(dir.File("p2_ref.jpg"))) << "run " << run;
+    }
+}
+
+namespace {
+
+// Memory running out on every second thread, for the test's lifetime.
+class SecondThreadsOutOfMemory {
+public:
+    SecondThreadsOutOfMemory() { SetSecondThreadFault([] { throw std::bad_alloc(); }); }
+    ~SecondThreadsOutOfMemory() { SetSecondThreadFault(nullptr); }
+    SecondThreadsOutOfMemory(const SecondThreadsOutOfMemory&) = delete;
+    SecondThreadsOutOfMemory& operator=(const SecondThreadsOutOfMemory&) = delete;
+};
+
+// The three places that put work on a second thread.
+struct SecondThreadCase {
+    const char* Name;
+    std::vector<std::string> Args;  // "@x" is the file x of the test's folder
+    bool WritesNothing;             // the batch's first thread still makes its jobs
+};
+
+class SecondThreadFailure : public testing::TestWithParam<SecondThreadCase> {};
+
+const SecondThreadCase SecondThreadCases[] = {
+    {"AlignmentReduction", {"compose", "--aligner", "@g.bmp", "@d.bmp", "@a.jpg"}, true},
+    {"SecondDecodeOfTheAlignment", {"compose", "--aligner", "@g.jpg", "@d.jpg", "@a.jpg"}, true},
+    {"BatchSecondJob", {"lot", "@out", "@g_L.jpg", "@g_R.jpg", "@d_L.jpg", "@d_R.jpg"}, false},
+};
+
+}  // namespace
+
+// A failure on the second thread is raised on the thread that joins it and
+// reported as the program reports it: "Mémoire insuffisante.", exit 1, not
+// the end of the process.
+TEST_P(SecondThreadFailure, IsCarriedBackAndReported)
+{
+    const SecondThreadCase& c = GetParam();
+    TempDir dir;
+    WriteBytes(dir.File("g.bmp"), Bmp(40, 600, 0x336699));
+    WriteBytes(dir.File("d.bmp"), Bmp(40, 600, 0x996633));
+    for (const char* name : {"g.jpg", "d.jpg", "g_L.jpg", "g_R.jpg", "d_L.jpg", "d_R.jpg"})
+        WriteBytes(dir.File(name), Jpeg(48, 64, static_cast<uint32_t>(name[0] + name[1])));
+    ::mkdir(dir.File("out").c_str(), 0755);
+    std::vector<std::string> args = c.Args;
+    for (std::string& a : args)
+        if (a[0] == '@')
+            a = dir.File(a.substr(1));
+    const std::vector<std::string> before = dir.Entries();
+    ToolRun r{};
+    {
+        SecondThreadsOutOfMemory fault;
+        r = Tool(args);
+    }
+    EXPECT_EQ(r.Code, 1);
+    const std::string text = MessageBoxText(texts::OutOfMemory) + "\n";
+    ASSERT_GE(r.Err.size(), text.size()) << r.Err;
+    EXPECT_EQ(r.Err.substr(r.Err.size() - text.size()), text) << r.Err;
+    if (c.WritesNothing)
+        EXPECT_EQ(dir.Entries(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(, SecondThreadFailure, testing::ValuesIn(SecondThreadCases),
+                         [](const auto& info) { return info.param.Name; });

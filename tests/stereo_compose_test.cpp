@@ -3,12 +3,14 @@
 #include "stereo/anaglyph.h"
 #include "stereo/anaglyph_methods.h"
 #include "core/errors.h"
+#include "jpeg_fixtures.h"
 #include "picture_bytes.h"
 #include "stereo_scene.h"
 #include "stereo/vertical_alignment.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using namespace tremalu;
@@ -185,3 +187,68 @@ TEST_P(Alignment, FindsTheKnownOffsetWithinOnePixel)
 }
 
 INSTANTIATE_TEST_SUITE_P(, Alignment, testing::ValuesIn(AlignmentCases), [](const auto& info) { return info.param.Name; });
+
+namespace {
+
+// Pairs that give the search nothing to choose between: every offset
+// correlates equally (not at all, or perfectly every few rows).
+struct StructurelessCase {
+    const char* Name;
+    int32_t Width, Height;
+    uint32_t (*Left)(int32_t x, int32_t y);
+    uint32_t (*Right)(int32_t x, int32_t y);
+};
+
+uint32_t Grey(int32_t, int32_t) { return 0x808080; }
+uint32_t DarkGrey(int32_t, int32_t) { return 0x303030; }
+// Every row alike: structure across, none down.
+uint32_t Columns(int32_t x, int32_t) { return static_cast<uint32_t>(x * 37 % 256) * 0x010101u; }
+// Bands ten rows high: the picture matches itself every ten rows.
+uint32_t Bands(int32_t x, int32_t y) { return (y / 5 % 2 != 0 ? 0xE0E0E0u : 0x202020u) + static_cast<uint32_t>(x % 7); }
+
+class StructurelessAlignment : public testing::TestWithParam<StructurelessCase> {};
+
+// The tall cases need the fine search (more than 256 rows to a coarse row).
+const StructurelessCase StructurelessCases[] = {
+    {"IdenticalFlat", 640, 480, Grey, Grey},
+    {"DifferentFlat", 64, 480, Grey, DarkGrey},
+    {"IdenticalRowsAllAlike", 64, 480, Columns, Columns},
+    {"IdenticalTallRowsAllAlike", 40, 6000, Columns, Columns},
+    {"IdenticalTallFlat", 16, 6000, Grey, Grey},
+    {"IdenticalBands", 96, 480, Bands, Bands},
+    {"IdenticalTallBands", 40, 6000, Bands, Bands},
+};
+
+}  // namespace
+
+TEST_P(StructurelessAlignment, GivesNoOffset)
+{
+    const StructurelessCase& c = GetParam();
+    const auto left = testing_support::DeviceBitmap(c.Width, c.Height, c.Left);
+    const auto right = testing_support::DeviceBitmap(c.Width, c.Height, c.Right);
+    EXPECT_EQ(EstimateVerticalOffset({left->PeekPixels(), 0, 0, c.Width, c.Height},
+                                     {right->PeekPixels(), 0, 0, c.Width, c.Height}),
+              0);
+}
+
+INSTANTIATE_TEST_SUITE_P(, StructurelessAlignment, testing::ValuesIn(StructurelessCases),
+                         [](const auto& info) { return info.param.Name; });
+
+// A pair lower by a little more than the reach (6 % of the height and a
+// row): the coarse search, held to the reach, stops at its edge; the fine
+// search around that edge must not step past it to the true offset.
+TEST(AlignmentReach, TheFineSearchStaysWithinTheReach)
+{
+    constexpr int32_t Width = 40, Height = 6000, Lower = 380;
+    const int32_t reach = static_cast<int32_t>(std::ceil(0.06 * Height)) + 1;
+    ASSERT_GT(Lower, reach);
+    // One bright band, lower in the RIGHT picture.
+    const auto band = [](int32_t top) {
+        return [top](int32_t, int32_t y) { return y >= top && y < top + 40 ? 0xFFFFFFu : 0x000000u; };
+    };
+    const auto left = testing_support::DeviceBitmap(Width, Height, band(1000));
+    const auto right = testing_support::DeviceBitmap(Width, Height, band(1000 + Lower));
+    const int32_t estimate =
+        EstimateVerticalOffset({left->PeekPixels(), 0, 0, Width, Height}, {right->PeekPixels(), 0, 0, Width, Height});
+    EXPECT_LE(std::abs(estimate), reach);
+}

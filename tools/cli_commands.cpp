@@ -178,8 +178,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         if (command->first == "compose")
             return ComposeStereo(*stereo, err) ? 0 : usage();
-        if (command->first == "lot")
-            return stereo->Operands.size() >= 2 ? RunBatch(*stereo, err, errIsTerminal) : usage();
+        if (command->first == "lot") {
+            if (stereo->Operands.size() < 2)
+                return usage();
+            reason = RefusedBatchText(*stereo);
+            return reason.empty() ? RunBatch(*stereo, err, errIsTerminal) : usage();
+        }
         return command->second.Run(rest, out, err);
     } catch (const std::exception&) {
         err << CurrentFailureText() << '\n';

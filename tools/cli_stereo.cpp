@@ -3,6 +3,7 @@
 #include "stereo/anaglyph_file.h"
 #include "stereo/batch_plan.h"
 #include "core/errors.h"
+#include "core/second_thread.h"
 #include "stereo/save_rules.h"
 #include "stereo/stereo_pair.h"
 
@@ -11,7 +12,6 @@
 #include <mutex>
 #include <new>
 #include <sys/stat.h>
-#include <thread>
 
 namespace tremalu {
 
@@ -174,6 +174,16 @@ bool ComposeStereo(const TStereoArguments& arguments, std::ostream& err)
     return true;
 }
 
+std::string RefusedBatchText(const TStereoArguments& arguments)
+{
+    const std::string& folder = arguments.Operands[0];
+    const TBatchPlan plan =
+        PlanBatch({arguments.Operands.begin() + 1, arguments.Operands.end()}, arguments.SideBySide);
+    if (const std::optional<std::string> input = ChainedInput(plan, folder))
+        return MessageBoxText(FormatMessage(ChainedInputText, {*input}));
+    return std::string();
+}
+
 int RunBatch(const TStereoArguments& arguments, std::ostream& err, bool errIsTerminal)
 {
     const std::string& folder = arguments.Operands[0];
@@ -198,7 +208,7 @@ int RunBatch(const TStereoArguments& arguments, std::ostream& err, bool errIsTer
     // Two compositions at once, one per core; each takes the next job left.
     std::vector<std::string> outputs;
     for (const TBatchJob& job : plan.Jobs)
-        outputs.push_back(folder + "/" + job.Name + ".jpg");
+        outputs.push_back(BatchOutputOf(folder, job));
     std::atomic<size_t> next = 0;
     const size_t total = plan.Jobs.size();
     const auto work = [&] {
@@ -232,11 +242,7 @@ int RunBatch(const TStereoArguments& arguments, std::ostream& err, bool errIsTer
             }
         }
     };
-    {
-        std::thread second(work);
-        work();
-        second.join();
-    }
+    RunOnTwoThreads(work, work);
     if (progressShown)
         err << '\n';
     return anyFailed ? 1 : 0;

@@ -28,6 +28,11 @@ std::optional<TStereoArguments> ParseStereoArguments(const std::vector<std::stri
 // error); raises the failure otherwise.
 bool ComposeStereo(const TStereoArguments& arguments, std::ostream& err);
 
+// Why a batch is refused before anything is read or written (one of its
+// compositions would read a file that another one writes), as the line to
+// show; empty when it may run.
+std::string RefusedBatchText(const TStereoArguments& arguments);
+
 // lot DOSSIER_SORTIE FICHIER...: returns the exit code (0, or 1 when any
 // composition failed); false-y usage is checked by the caller. The progress
 // line is drawn only when err is a terminal.

@@ -1,5 +1,8 @@
 #include "core/ui_handover.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace tremalu {
 
 void TUiHandOver::BindToCurrentThread()
@@ -12,6 +15,13 @@ bool TUiHandOver::OnUiThread() const
 {
     std::lock_guard<std::mutex> guard(Lock);
     return UiThread == std::this_thread::get_id();
+}
+
+void TUiHandOver::RequireUiThread(const char* operation) const
+{
+    if (!OnUiThread())
+        throw std::logic_error(std::string("the hand-over queue: ") + operation +
+                               " called off the user-interface thread");
 }
 
 void TUiHandOver::Run(const std::function<void()>& step)
@@ -44,6 +54,7 @@ size_t TUiHandOver::Drain()
     // running that too could keep this thread here, away from its event
     // loop, for as long as the worker keeps up. Its next step has a drain of
     // its own (the waker's, or the next turn of a waiting loop).
+    RequireUiThread("Drain");
     size_t queued = 0;
     {
         std::lock_guard<std::mutex> guard(Lock);
@@ -80,6 +91,7 @@ size_t TUiHandOver::Drain()
 
 void TUiHandOver::WaitForWork(std::chrono::milliseconds longest)
 {
+    RequireUiThread("WaitForWork");
     std::unique_lock<std::mutex> guard(Lock);
     Queued.wait_for(guard, longest, [this] { return !Steps.empty(); });
 }

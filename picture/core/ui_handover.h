@@ -14,6 +14,14 @@
 //   are the only drainers, which is enough: a worker only ever blocks on a
 //   step, and every wait for a worker drains.
 //
+// The queue belongs to one thread: the one bound as the user-interface
+// thread (once, where the picture modules start). Drain and WaitForWork on
+// any other thread are a programming fault and raise std::logic_error: a
+// second thread running steps would run one picture's steps away from the
+// thread that owns it, and two drainers each waiting inside a step for what
+// the other holds would never return. So no other thread ever starts a
+// painter (a batch job's thread draws pictures without animation).
+//
 // Steps run in the order they were handed over. The queue is process-wide.
 #pragma once
 
@@ -36,7 +44,7 @@ public:
 
     // Makes the calling thread the user-interface thread: Run called on it
     // runs the step at once instead of queueing it (it would wait for
-    // itself otherwise).
+    // itself otherwise), and only it may drain.
     void BindToCurrentThread();
     bool OnUiThread() const;
 
@@ -47,12 +55,12 @@ public:
 
     // On the user-interface thread: runs the steps queued so far, not those
     // queued while they run, so that it always returns soon. Returns how
-    // many ran.
+    // many ran. std::logic_error on any other thread, nothing run.
     size_t Drain();
 
     // On the user-interface thread: blocks until a step is queued or the
     // time has passed, whichever comes first; returns at once when a step
-    // is already waiting.
+    // is already waiting. std::logic_error on any other thread.
     void WaitForWork(std::chrono::milliseconds longest);
 
     // Called from a worker each time a step is queued; the windowing layer
@@ -61,6 +69,9 @@ public:
     void SetWaker(std::function<void()> waker);
 
 private:
+    // Raises std::logic_error unless called on the bound thread.
+    void RequireUiThread(const char* operation) const;
+
     struct Pending {
         const std::function<void()>* Step;
         std::exception_ptr Failure;

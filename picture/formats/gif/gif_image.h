@@ -11,9 +11,12 @@
 //
 // Threads: a painter with a thread of its own only waits the delays and
 // chooses frames; every paint step goes to the user-interface thread
-// through the hand-over queue (core/ui_handover.h). Re-reading the picture,
-// copying into it and freeing it first stop its painters and wait for their
-// threads to end.
+// through the hand-over queue (core/ui_handover.h). Painters are started,
+// stopped and waited for on the user-interface thread only, so the list of
+// a picture's painters is that thread's alone and needs no lock; on any
+// other thread the picture draws its first frame and starts nothing.
+// Re-reading the picture, copying into it and freeing it first stop its
+// painters and wait for their threads to end.
 #pragma once
 
 #include "core/color.h"
@@ -24,7 +27,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -138,7 +140,6 @@ private:
     // Joins and frees painters whose threads have ended.
     void ReapPainters();
 
-    std::recursive_mutex FPaintersLock;
     std::vector<std::unique_ptr<TGIFPainter>> FPainters;
     TGIFPainter* FDrawPainter = nullptr;
     std::shared_ptr<TBitmap> FAnimationBuffer;  // shared with the painter that paints into it

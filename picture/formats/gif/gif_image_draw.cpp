@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
 
 namespace tremalu {
 
@@ -43,7 +44,10 @@ void TGIFImage::DrawOn(TCanvas& canvas, const TRect& rect)
     const bool transparent = (DrawOptions & gdTransparent) != 0;
     const bool tile = (DrawOptions & gdTile) != 0;
     const bool direct = (DrawOptions & gdDirect) != 0;
-    if (Images.Count() == 1 || (DrawOptions & gdAnimate) == 0) {
+    // Only the user-interface thread animates (a painter's steps run there,
+    // and nowhere else). On any other thread, a batch job's, the picture is
+    // drawn as a picture of one frame is: its first frame.
+    if (Images.Count() == 1 || (DrawOptions & gdAnimate) == 0 || !UiHandOver().OnUiThread()) {
         Images.First().DrawFrame(canvas, rect, transparent, tile);
         return;
     }
@@ -52,7 +56,6 @@ void TGIFImage::DrawOn(TCanvas& canvas, const TRect& rect)
         return;
     }
 
-    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
     if (FDrawPainter != nullptr && &FDrawPainter->Canvas() == &canvas && FDrawPainter->Rect() == rect)
         return;  // it is painting there already
     StopAnimation();
@@ -79,7 +82,9 @@ void TGIFImage::DrawOn(TCanvas& canvas, const TRect& rect)
     }
     if (direct)
         return;
-    WaitOnPainters([&] { return FDrawPainter != painter || painter->Stopped() || painter->Painted(); });
+    WaitOnPainters([&] {
+        return FDrawPainter != painter || painter->Stopped() || painter->Painted() || painter->SettleReturned();
+    });
     DrawBuffer(canvas, rect);
 }
 
@@ -161,7 +166,8 @@ TBitmap* TGIFImage::BufferAsBitmap()
 TGIFPainter* TGIFImage::StartPainter(TCanvas& canvas, TGIFDrawOptions options, const TRect& rect,
                                      std::shared_ptr<TBitmap> target)
 {
-    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
+    if (!UiHandOver().OnUiThread())
+        throw std::logic_error("a GIF painter started off the user-interface thread");
     FDrawPainter = nullptr;
     if (Images.Empty() || rect.Left >= rect.Right || rect.Top >= rect.Bottom)
         return nullptr;
@@ -187,7 +193,6 @@ TGIFPainter* TGIFImage::StartPainter(TCanvas& canvas, TGIFDrawOptions options, c
 
 void TGIFImage::PainterFinished(TGIFPainter& painter)
 {
-    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
     if (FDrawPainter == &painter)
         FDrawPainter = nullptr;
 }
@@ -212,7 +217,7 @@ void TGIFImage::WaitOnPainters(const std::function<bool()>& done)
 void TGIFImage::ReapPainters()
 {
     std::erase_if(FPainters, [](const std::unique_ptr<TGIFPainter>& p) {
-        if (!p->Threaded() || !p->Ended())
+        if (!p->Threaded() || !p->SettleReturned())
             return false;
         p->Join();
         return true;
@@ -221,11 +226,10 @@ void TGIFImage::ReapPainters()
 
 void TGIFImage::StopAnimation()
 {
-    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
     if (TGIFPainter* painter = FDrawPainter) {
         painter->Stop();
         if (painter->Threaded())
-            WaitOnPainters([painter] { return painter->Ended(); });
+            WaitOnPainters([painter] { return painter->SettleReturned(); });
     }
     ReapPainters();
     DropAnimationBuffer();
@@ -233,14 +237,13 @@ void TGIFImage::StopAnimation()
 
 void TGIFImage::StopAllPainters()
 {
-    std::lock_guard<std::recursive_mutex> lock(FPaintersLock);
     // Every painter is told to stop and every thread is waited for: none is
-    // ever ended by force, so no lock stays held and no bitmap half-drawn.
+    // ever ended by force, so no bitmap is left half-drawn.
     for (const auto& painter : FPainters)
         painter->Stop();
     WaitOnPainters([this] {
         return std::all_of(FPainters.begin(), FPainters.end(),
-                           [](const auto& p) { return !p->Threaded() || p->Ended(); });
+                           [](const auto& p) { return !p->Threaded() || p->SettleReturned(); });
     });
     ReapPainters();
     DropAnimationBuffer();

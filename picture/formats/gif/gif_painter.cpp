@@ -99,7 +99,27 @@ void TGIFPainter::Stop()
 void TGIFPainter::ThreadMain()
 {
     Execute();
-    UiHandOver().Run([this] { Finish(); });
+    // Nothing may leave this function by a failure: it would end the
+    // program. The clean-up is handed over like every other step; should the
+    // hand-over itself fail (no memory left for the queue's entry), the
+    // failure is kept as the painter's and the user-interface thread, seeing
+    // the thread returned without its clean-up, runs it there
+    // (SettleReturned), so that no waiter waits for an end never said.
+    try {
+        UiHandOver().Run([this] { Finish(); });
+    } catch (...) {
+        if (!FFailure)
+            FFailure = std::current_exception();
+    }
+    // The last touch of the painter on this thread.
+    FReturned.store(true);
+}
+
+bool TGIFPainter::SettleReturned()
+{
+    if (!Ended() && FReturned.load())
+        Finish();
+    return Ended();
 }
 
 void TGIFPainter::Finish()

@@ -9,7 +9,9 @@
 // before the stop is skipped when its turn comes, so nothing is painted
 // after a stop. As its thread ends, the painter's clean-up (leaving the
 // picture's DrawPainter, freeing its buffers) runs on the user-interface
-// thread; the picture then joins the thread.
+// thread; the picture then joins the thread. Painters are made, started,
+// stopped and joined on the user-interface thread only; the thread of a
+// painter never lets a failure escape, and always says that it returned.
 //
 // Without gdThreaded the painter runs inside the draw call that made it,
 // sleeping the delays there.
@@ -63,6 +65,10 @@ public:
     bool Painted() const { return FPainted.load(); }
     // The clean-up has run: the painter paints no more.
     bool Ended() const { return FEnded.load(); }
+    // On the user-interface thread, for a waiter: runs the clean-up here when
+    // the thread has returned without it having run (handing it over
+    // failed); returns Ended().
+    bool SettleReturned();
     std::exception_ptr Failure() const { return FFailure; }
 
     TGIFImage& Image() const { return FImage; }
@@ -113,6 +119,7 @@ private:
     std::atomic<bool> FPainted{false};
     std::atomic<bool> FStopped{false};
     std::atomic<bool> FEnded{false};
+    std::atomic<bool> FReturned{false};  // the thread has left ThreadMain
     TWakeUpEvent FWakeUp;
     std::exception_ptr FFailure;
     TEvent FOnStartPaint, FOnPaint, FOnAfterPaint, FOnLoop, FOnEndPaint;

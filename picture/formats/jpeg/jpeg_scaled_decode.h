@@ -18,8 +18,8 @@ namespace tremalu {
 
 class TBitmap;
 
-// The size a decode at reduction gives of a width × height picture: each
-// side divided by 1, 2, 4 or 8, rounded up, as the codec computes it.
+// The length a decode at reduction gives of a side of the picture: divided
+// by 1, 2, 4 or 8, rounded up, as the codec computes it.
 int32_t ScaledLength(int32_t length, TJPEGReduction reduction);
 
 // The reduction whose result is the smallest that still covers a
@@ -29,7 +29,7 @@ int32_t ScaledLength(int32_t length, TJPEGReduction reduction);
 TJPEGReduction CoveringReduction(int32_t pictureWidth, int32_t pictureHeight, int32_t rectWidth,
                                  int32_t rectHeight);
 
-// A decode made at a reduction, and how it ended.
+// A decode made at a reduction: its rows, and what it was made with.
 struct TScaledDecode {
     std::unique_ptr<TBitmap> Bitmap;  // the rows decoded; those never reached are white
     TJPEGReduction Reduction = TJPEGReduction::ReduceNone;
@@ -44,9 +44,9 @@ bool SameDecode(const JpegSettings& a, const JpegSettings& b);
 // passes: nobody watches this decode). Reads the whole file as a full decode
 // does, so that a damaged file fails with the codec's own text, EJPEG, and
 // refuses a full size over the bitmap limit as the full decode does. On
-// failure the bitmap is kept in `into` (empty when the failure came before
-// the rows, as the full decode leaves it) with its undecoded rows
-// white, then the failure goes on. Reports no progress and touches nothing
+// failure the bitmap is kept in `into` with its undecoded rows white (empty
+// when the failure came before the rows, as the full decode leaves it), then
+// the failure goes on. Reports no progress and touches nothing
 // but its arguments: it may run on any thread.
 void DecodeScaled(const uint8_t* bytes, size_t count, const JpegSettings& settings, TJPEGReduction reduction,
                   TScaledDecode& into);

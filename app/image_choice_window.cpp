@@ -7,6 +7,7 @@
 #include "message_box.h"
 #include "mix_choice.h"
 #include "popup_menu.h"
+#include "preview_decode.h"
 #include "stereo/side_picture.h"
 #include "stereo/stereo_sides.h"
 #include "user_settings.h"
@@ -148,21 +149,30 @@ void TDepart::LoadSide(const TSide& side)
 {
     if (!OP.Run())
         return;
-    LoadChosenFile(side);
+    PaintBeforeLoading();
+    side.FileName = OP.FileName;
+    // The picture is read into a container of its own first: only a picture
+    // that loaded and has pixels replaces what the side shows.
+    ShowLoaded(side, *LoadSidePicture(OP.FileName));
 }
 
 void TDepart::OpenPictures(const std::vector<TSideFile>& files)
 {
+    PaintBeforeLoading();
+    std::vector<TReadSide> read;
     for (const TSideFile& file : files) {
         Guarded([&] {
             OP.FileName = file.FileName;
             if (file.Side == TPairSide::Both)
-                LoadChosenPair();
+                ReadChosenPair(read);
             else
-                LoadChosenFile(SideOf(file.Side));
+                ReadChosenFile(file.Side, read);
         });
     }
+    ShowRead(read);
 }
+
+void TDepart::PaintBeforeLoading() { repaint(); }
 
 bool TDepart::TakesDrop(TPairSide frame, const std::vector<std::string>& files) const
 {
@@ -191,29 +201,47 @@ void TDepart::Panel2DragDrop(QObject&, const std::vector<std::string>& Files)
         OpenPictures(DroppedPictures(TPairSide::Right, Files));
 }
 
-void TDepart::LoadChosenFile(const TSide& side)
+void TDepart::ReadChosenFile(TPairSide side, std::vector<TReadSide>& read)
 {
-    side.FileName = OP.FileName;
-    // The picture is read into a container of its own first: only a picture
-    // that loaded and has pixels replaces what the side shows.
-    ShowLoaded(side, *LoadSidePicture(OP.FileName));
+    SideOf(side).FileName = OP.FileName;
+    read.push_back({side, LoadSidePicture(OP.FileName)});
 }
 
-void TDepart::LoadChosenPair()
+void TDepart::ReadChosenPair(std::vector<TReadSide>& read)
 {
-    const TSide left = SideOf(TPairSide::Left), right = SideOf(TPairSide::Right);
-    left.FileName = right.FileName = OP.FileName;
+    Pair.LeftFileName = Pair.RightFileName = OP.FileName;
     // Both pictures are read before either side changes.
-    const TSidePictures pair = LoadStereoSides(OP.FileName);
-    ShowLoaded(left, *pair.Left);
-    ShowLoaded(right, *pair.Right);
+    TSidePictures pair = LoadStereoSides(OP.FileName);
+    read.push_back({TPairSide::Left, std::move(pair.Left)});
+    read.push_back({TPairSide::Right, std::move(pair.Right)});
+}
+
+void TDepart::ShowRead(std::vector<TReadSide>& read)
+{
+    std::vector<TPreviewDraw> previews;
+    for (const TReadSide& r : read) {
+        // A picture without a size cannot be fitted: showing it says why.
+        if (r.Picture->PixelWidth() <= 0 || r.Picture->PixelHeight() <= 0)
+            continue;
+        const TFittedBounds fit = PreviewBounds(SideOf(r.Side), *r.Picture);
+        previews.push_back({r.Picture->Graphic(), fit.Width, fit.Height});
+    }
+    DecodePreviewsAtOnce(previews);
+    for (const TReadSide& r : read)
+        Guarded([&] { ShowLoaded(SideOf(r.Side), *r.Picture); });
+}
+
+TFittedBounds TDepart::PreviewBounds(const TSide& side, const TPicture& picture) const
+{
+    return FitIntoBox(picture.PixelWidth(), picture.PixelHeight(), PreviewBox, side.Frame->width(),
+                      side.Frame->height());
 }
 
 void TDepart::ShowLoaded(const TSide& side, const TPicture& loaded)
 {
     const int32_t width = loaded.PixelWidth();
     const int32_t height = loaded.PixelHeight();
-    const TFittedBounds fit = FitIntoBox(width, height, PreviewBox, side.Frame->width(), side.Frame->height());
+    const TFittedBounds fit = PreviewBounds(side, loaded);
 
     TImage& view = side.View->Image();
     view.SetAutoSize(false);

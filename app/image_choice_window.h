@@ -9,6 +9,7 @@
 // buttons.
 #pragma once
 
+#include "fitting.h"
 #include "mix_choice.h"
 #include "form.h"
 #include "outside_pictures.h"
@@ -17,6 +18,7 @@
 #include "ui_image_choice_window.h"
 
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,7 +88,8 @@ public:
     // Loads files named outside the dialog (the command line, a drop) as
     // if the dialog had chosen each: the dialog's name is set to it, then
     // the side loads as its button would. Each file's failure is shown on
-    // its own and the next file still loads.
+    // its own and the next file still loads. The files are read first, then
+    // the previews of all that loaded are decoded two at once and shown.
     void OpenPictures(const std::vector<TSideFile>& files);
 
     // Files dragged over a preview frame are taken once the title has been
@@ -109,15 +112,29 @@ private:
         bool& Loaded;
     };
     TSide SideOf(TPairSide side);
+    // A picture read for a side, not shown yet.
+    struct TReadSide {
+        TPairSide Side;
+        std::unique_ptr<TPicture> Picture;
+    };
     // The side's button: the dialog, then the chosen file.
     void LoadSide(const TSide& side);
-    // Loads the dialog's FileName into the side.
-    void LoadChosenFile(const TSide& side);
-    // Loads a stereo camera's file named FileName in the dialog into both
+    // Reads the dialog's FileName for the side (the side's file name is
+    // taken even when the reading fails).
+    void ReadChosenFile(TPairSide side, std::vector<TReadSide>& read);
+    // Reads a stereo camera's file named FileName in the dialog for both
     // sides, each as if its picture had been chosen from that file.
-    void LoadChosenPair();
+    void ReadChosenPair(std::vector<TReadSide>& read);
+    // Shows pictures read, in their order: their previews decoded two at
+    // once first.
+    void ShowRead(std::vector<TReadSide>& read);
+    // Where a picture of that size is drawn in the side's frame.
+    TFittedBounds PreviewBounds(const TSide& side, const TPicture& picture) const;
     // Shows a loaded picture in the side, with its name and natural size.
     void ShowLoaded(const TSide& side, const TPicture& loaded);
+    // Paints the window now, before a load keeps this thread busy: what the
+    // closed dialog covered, or the window just shown, is not left blank.
+    void PaintBeforeLoading();
     // Once the title has been clicked: the buttons work, drops are taken.
     bool Working() const;
     bool TakesDrop(TPairSide frame, const std::vector<std::string>& files) const;

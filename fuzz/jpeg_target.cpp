@@ -1,6 +1,7 @@
 // Fuzz target of the JPEG reader: read a stream; when that succeeds, write it
 // back (the bytes must be exactly those read), then draw the picture, which
-// is where decoding happens, and encode the decoded bitmap again. The decode
+// is where decoding happens (first the reduced copy a preview draws from,
+// then at full size), and encode the decoded bitmap again. The decode
 // settings are picked from the input's length so that every decode path is
 // reached (scan by scan, 8-bit, gray, fast, reduced).
 #include "fuzz_support.h"
@@ -11,6 +12,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "core/streams.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,6 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint64_t pixels = static_cast<uint64_t>(jpeg.PixelWidth()) * static_cast<uint64_t>(jpeg.PixelHeight());
     if (pixels > MaxDecodedPixels && pixels <= MaxBitmapPixels)
         return 0;
+    // The reduced copy that a preview draws from: the same bytes decoded at
+    // a DCT scale (1/8 of the size here), its failures the codec's own.
+    try {
+        if (TBitmap* scaled = jpeg.ScaledBitmap(std::max(1, jpeg.PixelWidth() / 8), std::max(1, jpeg.PixelHeight() / 8));
+            scaled != nullptr && !scaled->IsEmpty())
+            fuzz_support::Touch(scaled->PeekPixels()->Bits(), scaled->PeekPixels()->ByteSize());
+    } catch (const Exception&) {
+        // Refused as the full decode below refuses it: fine.
+    }
     try {
         fuzz_support::DrawAndTouch(jpeg);
     } catch (const Exception&) {

@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 
+#include <QFile>
 #include <QSettings>
 
 namespace tremalu {
@@ -23,11 +24,22 @@ std::string ReadSetting(const std::string& key, const std::string& fallback)
 
 void WriteSetting(const std::string& key, const std::string& value)
 {
+    QString fileName;
+    {
+        // A file that cannot be read as settings (damaged, or not a settings
+        // file at all) holds nothing worth keeping: it is replaced, as a new
+        // file would be. Its status comes from reading it when opened.
+        const QSettings existing = ProgramSettings();
+        fileName = existing.fileName();
+        if (existing.status() == QSettings::FormatError)
+            QFile::remove(fileName);
+    }
     QSettings settings = ProgramSettings();
     settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
     settings.sync();
-    if (settings.status() != QSettings::NoError)
-        throw EFCreateError(FormatMessage(texts::CannotCreateFile, {settings.fileName().toStdString()}));
+    // Only a write that failed is reported, not the state of what was read.
+    if (settings.status() == QSettings::AccessError)
+        throw EFCreateError(FormatMessage(texts::CannotCreateFile, {fileName.toStdString()}));
 }
 
 }  // namespace tremalu

@@ -11,7 +11,8 @@ namespace tremalu {
 std::string ReadSetting(const std::string& key, const std::string& fallback);
 // Stores value under key; the file is written before this returns. A file
 // that cannot be written raises EFCreateError "Impossible de créer le
-// fichier %s" (the value is then not remembered).
+// fichier %s" (the value is then not remembered). A settings file that cannot
+// be read as one (damaged) is replaced by a new one: its values are lost.
 void WriteSetting(const std::string& key, const std::string& value);
 
 }  // namespace tremalu

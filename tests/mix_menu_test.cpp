@@ -185,6 +185,33 @@ TEST_F(MixMenu, TheChoiceComposesSavesAndIsKeptForTheNextRun)
     EXPECT_EQ(Recorder.Boxes.size(), 0u);
 }
 
+TEST_F(MixMenu, DamagedSettingsFileIsReplacedAndOnlyAFailedWriteIsReported)
+{
+    const std::string folder = Settings.File("tremalu");
+    const std::string file = folder + "/tremalu.conf";
+    std::filesystem::create_directories(folder);
+    std::vector<unsigned char> garbage(4096);
+    uint32_t seed = 2026;
+    for (unsigned char& byte : garbage) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<unsigned char>(seed >> 23);
+    }
+    testing_support::WriteBytes(file, garbage);
+    StartProgram();
+    EXPECT_EQ(Checked(), "Couleur + Rouge / cyan");
+    Choose(Depart->MethodItems[3]);  // Dubois
+    EXPECT_EQ(Recorder.BoxTexts(), "");
+    StartProgram();
+    EXPECT_EQ(Checked(), "Dubois + Rouge / cyan") << "the damaged file was replaced by one that reads";
+
+    // A plain file where the folder must be: the write fails, and only that
+    // is reported (whoever runs the test, the superuser included).
+    std::filesystem::remove_all(folder);
+    testing_support::WriteBytes(folder, std::vector<unsigned char>{'x'});
+    Choose(Depart->GlassesItems[1]);  // Vert / magenta
+    EXPECT_EQ(Recorder.BoxTexts(), "TREMALU: Impossible de créer le fichier " + file + ".\n");
+}
+
 TEST_F(MixMenu, HalfColourGoesWithRedCyanGlassesOnly)
 {
     Choose(Depart->GlassesItems[2]);  // Ambre / bleu

@@ -7,6 +7,7 @@
 #include "gif_builder.h"
 #include "gui_helpers.h"
 #include "image_view_widget.h"
+#include "formats/gif/gif_image.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "label.h"
 #include "panel.h"
@@ -415,4 +416,27 @@ TEST_F(PreviewPane, AnimatedGifAnimatesOverTheBoxColourUntilAnotherFileIsPicked)
     EXPECT_EQ(Label(), " (100x50)");
     EXPECT_STREQ(Dialog.PreviewPicture().Graphic()->ClassName(), "TBitmap");
     QTest::qWait(50);  // a painter still running would paint into freed memory now
+}
+
+TEST_F(PreviewPane, AnimatedGifStopsAnimatingWhenTheDialogIsCancelled)
+{
+    testing_support::GifWriter gif;
+    gif.Header(40, 20, {0x000000, 0xFF0000, 0x0000FF}).Loop(0);
+    const std::vector<uint8_t> red(800, 1), blue(800, 2);
+    gif.GraphicControl(1, 5).Image(0, 0, 40, 20, red).GraphicControl(1, 5).Image(0, 0, 40, 20, blue);
+    testing_support::WriteBytes(Dir.File("anime.gif"), gif.Trailer().Bytes());
+    const auto previewed = [&] { return dynamic_cast<TGIFImage*>(Dialog.PreviewPicture().Graphic()); };
+
+    Driver.Drive = [&](QFileDialog& d) {
+        ASSERT_TRUE(Pick(d, QStringLiteral("anime.gif")));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return previewed() != nullptr && previewed()->DrawPainter() != nullptr; }));
+        PressCancel(d);
+    };
+    Dialog.Run();
+    ASSERT_NE(previewed(), nullptr) << "the dialog keeps its last preview";
+    EXPECT_EQ(previewed()->DrawPainter(), nullptr);
+    EXPECT_EQ(previewed()->PainterCount(), 0u);
+    // Nothing starts it again while the dialog is closed.
+    QTest::qWait(60);
+    EXPECT_EQ(previewed()->PainterCount(), 0u);
 }

@@ -83,6 +83,7 @@ void TOpenPictureDialog::Finish(TFileDialogWindow& dialog)
     if (FPane) {
         QObject::disconnect(&dialog, nullptr, FPane.get(), nullptr);
         dialog.RemovePane(*FPane);
+        FPane->DialogClosed();
     }
 }
 

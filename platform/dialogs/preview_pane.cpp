@@ -3,6 +3,7 @@
 #include "dialog_rules/chosen_name.h"
 #include "core/errors.h"
 #include "core/graphic.h"
+#include "formats/gif/gif_image.h"
 #include "label.h"
 #include "dialogs/preview_form.h"
 #include "dialog_rules/preview_layout.h"
@@ -68,6 +69,14 @@ void TPicturePreviewPane::DialogOpened()
 {
     FPreview.SetGraphic(nullptr);
     FPaintBox->update();
+}
+
+void TPicturePreviewPane::DialogClosed()
+{
+    // Nothing shows the preview any more: a painter would go on waking for
+    // nobody until the dialog opens again.
+    if (auto* gif = dynamic_cast<TGIFImage*>(FPreview.Graphic()))
+        gif->StopAnimation();
 }
 
 void TPicturePreviewPane::ShowNothing()

@@ -34,6 +34,9 @@ public:
     // The dialog opens: the picture is emptied; the label and the button
     // keep their state.
     void DialogOpened();
+    // The dialog closes: an animated picture stops animating (its painter
+    // stopped and joined); the picture itself stays until the next run.
+    void DialogClosed();
     // The selection of the dialog is now path (a file, a folder, or
     // nothing): loads it into the preview picture by its extension. Any
     // failure is silent: "Image :", the button disabled, no picture.

@@ -92,6 +92,7 @@ TBitmap& TJPEGImage::DecodedBitmap()
     if (Decoded)
         return *Decoded;
     Decoded = std::make_unique<TBitmap>();
+    DropScaled();  // the full bitmap is drawn from now on
     if (!Shared->Encoded)
         return *Decoded;  // a new picture: nothing to show
     TCodecContext context;

@@ -3,6 +3,7 @@
 #include "raster/bitmap.h"
 #include "core/errors.h"
 #include "formats/jpeg/jpeg_codec_glue.h"
+#include "formats/jpeg/jpeg_scaled_decode.h"
 #include "formats/jpeg/jpeg_stream_io.h"
 #include "raster/pixel_buffer.h"
 #include "core/streams.h"
@@ -26,6 +27,7 @@ TJPEGImage::~TJPEGImage()
 void TJPEGImage::ResetData()
 {
     Shared = std::make_shared<TJPEGData>();
+    DropScaled();
 }
 
 void TJPEGImage::ResetBitmap() { Decoded = std::make_unique<TBitmap>(); }
@@ -93,6 +95,7 @@ void TJPEGImage::SetGrayMode(bool gray)
     if (gray == FSettings.GrayMode)
         return;
     DropBitmap();
+    DropScaled();
     FSettings.GrayMode = gray;
     SetPaletteModified(true);
     NotifyChanged();
@@ -121,6 +124,8 @@ void TJPEGImage::SetPalette(HPALETTE palette)
         DropBitmap();
         dropped = true;
     }
+    // The reduced copy was decoded without a palette from outside.
+    DropScaled();
     HeldPalette = std::move(palette);
     if (dropped) {
         SetPaletteModified(true);
@@ -142,6 +147,7 @@ void TJPEGImage::CopyFrom(const TPersistent* source)
         } else {
             DropBitmap();
         }
+        CopyScaledFrom(*jpeg);
         return;
     }
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
@@ -185,7 +191,13 @@ bool TJPEGImage::SameAs(TGraphic* other)
 
 // ---------------------------------------------------------------- what the picture shows
 
-void TJPEGImage::DrawOn(TCanvas& canvas, const TRect& rect) { canvas.DrawStretched(rect, &DecodedBitmap()); }
+void TJPEGImage::DrawOn(TCanvas& canvas, const TRect& rect)
+{
+    if (TBitmap* scaled = ScaledBitmap(rect.Width(), rect.Height()))
+        canvas.DrawStretched(rect, scaled);
+    else
+        canvas.DrawStretched(rect, &DecodedBitmap());
+}
 
 bool TJPEGImage::IsEmpty() const
 {

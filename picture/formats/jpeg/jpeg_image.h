@@ -19,6 +19,13 @@
 //   encoded       bytes and bitmap   (the first write from the previous state)
 // Changing the gray mode, or a palette change that drops the bitmap, takes
 // the bitmap away again.
+//
+// Beside the two forms, a drawing cache: a picture without a bitmap that is
+// drawn into a rectangle much smaller than itself (a preview) is drawn from a
+// decode at 1/2, 1/4 or 1/8 of its size (jpeg_scaled_decode.h), kept so that
+// a repaint does not decode again. It is never the picture's pixels: the
+// size, the settings, a copy into a bitmap, the composition and saving all
+// see the full-size picture, decoded as before.
 #pragma once
 
 #include "core/graphic.h"
@@ -26,6 +33,7 @@
 #include "formats/jpeg/jpeg_progress.h"
 #include "formats/jpeg/jpeg_settings.h"
 
+#include <exception>
 #include <memory>
 
 namespace tremalu {
@@ -34,6 +42,7 @@ class TBitmap;
 class TCodecContext;
 class TJpegDecodeTarget;
 class TJpegRowReader;
+struct TScaledDecode;
 class TStream;
 
 class TJPEGImage : public TGraphic, private TCodecProgressListener {
@@ -47,7 +56,9 @@ public:
     // From a JPEG picture: share its data and its bitmap, not its settings.
     // From a bitmap: keep it for a later encode. No change notification.
     void CopyFrom(const TPersistent* source) override;
-    // Draws the decoded bitmap into rect with the canvas's copy mode.
+    // Draws the decoded bitmap into rect with the canvas's copy mode; a
+    // picture without a bitmap draws its ScaledBitmap instead when it has one
+    // for rect.
     void DrawOn(TCanvas& canvas, const TRect& rect) override;
     // Byte for byte when both hold bytes; otherwise whether both share one
     // TJPEGData.
@@ -99,6 +110,25 @@ public:
     // exists yet and the decode would give 24-bit rows in one pass (see
     // jpeg_rows.h); null otherwise.
     std::unique_ptr<TJpegRowReader> OpenRowReader();
+    // The reduced copy that a draw into a width × height rectangle uses: the
+    // picture decoded at the smallest DCT scale whose result still covers the
+    // rectangle, made at the first call and kept with the picture (a later
+    // call reuses it while it covers the rectangle asked). Null when such a
+    // draw needs the full decode: the bitmap exists, only the full size covers
+    // the rectangle, there are no bytes, or the settings ask for what only the
+    // full decode gives (a reduction, a palette given from outside). Raises
+    // the decode's failure, as the full decode would at the same draw; the
+    // rows decoded before it are kept, the others white. The bitmap is the
+    // picture's, valid until the picture changes.
+    TBitmap* ScaledBitmap(int32_t width, int32_t height);
+    // Makes that reduced copy now, without raising: a failure is kept and
+    // raised by the next ScaledBitmap (the picture's first draw), on the
+    // thread that draws. Touches this picture's drawing cache only and reads
+    // its bytes and settings, so it may run on a second thread while nothing
+    // else uses this picture.
+    void DecodeScaledAhead(int32_t width, int32_t height);
+    // Whether the drawing cache holds a reduced copy.
+    bool HasScaledBitmap() const { return Scaled != nullptr; }
     // Whether the bitmap form exists (decoded, or copied in).
     bool HasBitmap() const { return Decoded != nullptr; }
     // The compressed data, shared with copies.
@@ -112,6 +142,13 @@ private:
     void ResetData();
     void ResetBitmap();
     void DropBitmap();
+    void DropScaled();
+    // Shares the other picture's drawing cache (it was made from the same
+    // bytes), its held failure included.
+    void CopyScaledFrom(const TJPEGImage& other);
+    // The reduction a draw into width × height uses, ReduceNone for the full
+    // decode.
+    TJPEGReduction DrawReduction(int32_t width, int32_t height) const;
     void EnsureEncoded();
     void ReadEncoded(TStream& stream, int64_t count);
     void ComputeReducedSize();
@@ -127,6 +164,8 @@ private:
 
     std::shared_ptr<TJPEGData> Shared;
     std::unique_ptr<TBitmap> Decoded;
+    std::unique_ptr<TScaledDecode> Scaled;  // the drawing cache
+    std::exception_ptr ScaledFailure;       // of a decode made ahead, raised at the next draw
     int32_t ReducedWidth = 0;
     int32_t ReducedHeight = 0;
     mutable HPALETTE HeldPalette;  // given from outside, or the halftone palette of a palette screen

@@ -207,6 +207,7 @@ void TDepart::LoadChosenPair()
     const TSidePictures pair = LoadStereoSides(OP.FileName);
     ShowLoaded(left, *pair.Left);
     ShowLoaded(right, *pair.Right);
+    Pair.ParallaxPercent = pair.ParallaxPercent;
 }
 
 void TDepart::ShowLoaded(const TSide& side, const TPicture& loaded)
@@ -224,11 +225,29 @@ void TDepart::ShowLoaded(const TSide& side, const TPicture& loaded)
     side.Width = width;
     side.Height = height;
     side.Loaded = true;
+    Pair.ParallaxPercent.reset();
+    ++Pair.Identity;
     side.FileLabel->SetCaption(side.FileName);
     side.SizeLabel->SetCaption(std::to_string(width) + " x " + std::to_string(height) + " pixels.");
 }
 
-void TDepart::calculClick(QObject&)
+void TDepart::calculClick(QObject&) { ComposeAndShow(TResultAction::None); }
+
+void TDepart::AutomaticItemClick(QObject&) { ComposeAndShow(TResultAction::Automatic); }
+void TDepart::SwapItemClick(QObject&) { ComposeAndShow(TResultAction::Swap); }
+void TDepart::StartItemClick(QObject&) { ComposeAndShow(TResultAction::ReturnToStart); }
+
+void TDepart::OfferAdjustmentItems()
+{
+    if (AutomaticItem != nullptr)
+        return;
+    MixMenu->AddSeparator();
+    AutomaticItem = MixMenu->AddItem(AutomaticItemCaption, Bind(this, &TDepart::AutomaticItemClick));
+    SwapItem = MixMenu->AddItem(SwapItemCaption, Bind(this, &TDepart::SwapItemClick));
+    StartItem = MixMenu->AddItem(StartItemCaption, Bind(this, &TDepart::StartItemClick));
+}
+
+void TDepart::ComposeAndShow(TResultAction action)
 {
     if (!Pair.LeftLoaded || !Pair.RightLoaded) {
         ShowMessageBox(MissingPictureText, MissingPictureCaption, TMessageIcon::Exclamation);
@@ -236,13 +255,13 @@ void TDepart::calculClick(QObject&)
     }
     if (Pair.LeftWidth != Pair.RightWidth || Pair.LeftHeight != Pair.RightHeight)
         ShowMessageBox(DifferentSizesText, DifferentSizesCaption, TMessageIcon::Exclamation);
-    const int32_t width = Pair.LeftWidth;
-    const int32_t height = Pair.LeftHeight;
-    // A picture that fails to draw stops here, before the result window
-    // changes or shows.
-    std::unique_ptr<TBitmap> anaglyph =
-        ComposeAnaglyph(IG->Picture().Graphic(), ID->Picture().Graphic(), width, height, Mix);
-    Result->ShowAnaglyph(*anaglyph);
+    // A picture that fails to draw stops in the result window's
+    // composition, before the window changes or shows.
+    const TStereoSides sides{IG->Picture().Graphic(), ID->Picture().Graphic(), Pair.LeftWidth, Pair.LeftHeight,
+                             Pair.RightWidth, Pair.RightHeight, Mix, Pair.ParallaxPercent};
+    // Once there is an anaglyph, the menu offers to adjust it.
+    OfferAdjustmentItems();
+    Result->ShowStereoPair(sides, Pair.Identity, action);
 }
 
 void TDepart::BaideClick(QObject&)

@@ -72,8 +72,11 @@ public:
     void ReturnToStart();
     // The vertical alignment and the stereo window of the batch tool's
     // `--aligner --fenetre-auto`, computed on the sides as they are (swapped
-    // or not), unshifted: the offset becomes (window, vertical). Returns
-    // false, changing nothing, when nothing was found to match.
+    // or not), unshifted: the offset becomes (window, vertical). A start
+    // at the camera's parallax is replaced, not added to: the estimate
+    // measures the scene itself, the camera's value only guesses it; Home
+    // still returns to the camera's. Returns false, changing nothing, when
+    // nothing was found to match.
     bool ApplyAutomaticAdjustment();
 
     // The frame of the composition with the current settings.

@@ -37,12 +37,23 @@ void TOverlayText::ShowText(const std::string& text, const QRect& area)
     Fading->stop();
     Opacity->setOpacity(1.0);
     setText(QString::fromStdString(text));
-    const int width = std::max(area.width() - 2 * Margin, 1);
-    const int height = heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height();
-    setGeometry(area.left() + Margin, area.bottom() - Margin - height, width, height);
+    Place(area);
     raise();
     show();
     Shown->start();
+}
+
+void TOverlayText::Follow(const QRect& area)
+{
+    if (isVisible())
+        Place(area);
+}
+
+void TOverlayText::Place(const QRect& area)
+{
+    const int width = std::max(area.width() - 2 * Margin, 1);
+    const int height = heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height();
+    setGeometry(area.left() + Margin, area.bottom() - Margin - height, width, height);
 }
 
 }  // namespace tremalu

@@ -21,10 +21,14 @@ public:
     // Shows text across the bottom of area (in the parent's coordinates)
     // and starts the time until it fades.
     void ShowText(const std::string& text, const QRect& area);
+    // Moves the text to the bottom of a new area, without showing it again.
+    void Follow(const QRect& area);
     // The text shown last (it stays readable here once faded).
     std::string Text() const { return text().toStdString(); }
 
 private:
+    void Place(const QRect& area);
+
     QGraphicsOpacityEffect* Opacity;
     QPropertyAnimation* Fading;
     QTimer* Shown;

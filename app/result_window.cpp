@@ -165,6 +165,8 @@ void TResult::ComposeView()
     const std::unique_ptr<TBitmap> view = FAdjustment->ComposeReduced(ResultBox);
     const TStereoFrame frame = FAdjustment->Frame();
     ShowPicture(*view, frame.Width, frame.Height);
+    // The text stays over the bottom of the view as the view's shape changes.
+    Overlay->Follow(IR->geometry());
     ++FViewCompositions;
 }
 

@@ -295,10 +295,9 @@ TEST_P(AutomaticKey, GivesTheEstimatesOffsetOrSaysNothingWasFound)
     Type({Automatic});
     if (estimate.Window.Found) {
         EXPECT_EQ(Offset(), (TStereoOffset{estimate.Window.ShiftX, estimate.VerticalOffset}));
-        EXPECT_EQ(Saved("auto.bmp"), BatchTool({"compose", "--decalage",
-                                                std::to_string(estimate.Window.ShiftX) + "," +
-                                                    std::to_string(estimate.VerticalOffset),
-                                                Dir.File("g.bmp"), Dir.File("d.bmp"), Dir.File("outil.bmp")}));
+        // The offset of the sides unshifted: the batch tool's bytes.
+        EXPECT_EQ(Saved("auto.bmp"), BatchTool({"compose", "--aligner", "--fenetre-auto", Dir.File("g.bmp"),
+                                                Dir.File("d.bmp"), Dir.File("outil.bmp")}));
     } else {
         EXPECT_EQ(Offset(), (TStereoOffset{10, 0}));
         EXPECT_EQ(Result->StatusText(), std::string("Décalage : 10 ; 0\n") + adjustment_texts::NothingFound);

@@ -213,7 +213,7 @@ void TDepart::ReadChosenPair(std::vector<TReadSide>& read)
     // Both pictures are read before either side changes.
     TSidePictures pair = LoadStereoSides(OP.FileName);
     read.push_back({TPairSide::Left, std::move(pair.Left)});
-    read.push_back({TPairSide::Right, std::move(pair.Right)});
+    read.push_back({TPairSide::Right, std::move(pair.Right), pair.ParallaxPercent});
 }
 
 void TDepart::ShowRead(std::vector<TReadSide>& read)
@@ -227,8 +227,18 @@ void TDepart::ShowRead(std::vector<TReadSide>& read)
         previews.push_back({r.Picture->Graphic(), fit.Width, fit.Height});
     }
     DecodePreviewsAtOnce(previews);
-    for (const TReadSide& r : read)
-        Guarded([&] { ShowLoaded(SideOf(r.Side), *r.Picture); });
+    bool previousShown = false;
+    for (const TReadSide& r : read) {
+        bool shown = false;
+        Guarded([&] {
+            ShowLoaded(SideOf(r.Side), *r.Picture);
+            shown = true;
+        });
+        // A camera's parallax holds once both sides of its file are shown.
+        if (shown && previousShown && r.CameraParallax)
+            Pair.ParallaxPercent = r.CameraParallax;
+        previousShown = shown;
+    }
 }
 
 TFittedBounds TDepart::PreviewBounds(const TSide& side, const TPicture& picture) const
@@ -252,11 +262,29 @@ void TDepart::ShowLoaded(const TSide& side, const TPicture& loaded)
     side.Width = width;
     side.Height = height;
     side.Loaded = true;
+    Pair.ParallaxPercent.reset();
+    ++Pair.Identity;
     side.FileLabel->SetCaption(side.FileName);
     side.SizeLabel->SetCaption(std::to_string(width) + " x " + std::to_string(height) + " pixels.");
 }
 
-void TDepart::calculClick(QObject&)
+void TDepart::calculClick(QObject&) { ComposeAndShow(TResultAction::None); }
+
+void TDepart::AutomaticItemClick(QObject&) { ComposeAndShow(TResultAction::Automatic); }
+void TDepart::SwapItemClick(QObject&) { ComposeAndShow(TResultAction::Swap); }
+void TDepart::StartItemClick(QObject&) { ComposeAndShow(TResultAction::ReturnToStart); }
+
+void TDepart::OfferAdjustmentItems()
+{
+    if (AutomaticItem != nullptr)
+        return;
+    MixMenu->AddSeparator();
+    AutomaticItem = MixMenu->AddItem(AutomaticItemCaption, Bind(this, &TDepart::AutomaticItemClick));
+    SwapItem = MixMenu->AddItem(SwapItemCaption, Bind(this, &TDepart::SwapItemClick));
+    StartItem = MixMenu->AddItem(StartItemCaption, Bind(this, &TDepart::StartItemClick));
+}
+
+void TDepart::ComposeAndShow(TResultAction action)
 {
     if (!Pair.LeftLoaded || !Pair.RightLoaded) {
         ShowMessageBox(MissingPictureText, MissingPictureCaption, TMessageIcon::Exclamation);
@@ -264,13 +292,13 @@ void TDepart::calculClick(QObject&)
     }
     if (Pair.LeftWidth != Pair.RightWidth || Pair.LeftHeight != Pair.RightHeight)
         ShowMessageBox(DifferentSizesText, DifferentSizesCaption, TMessageIcon::Exclamation);
-    const int32_t width = Pair.LeftWidth;
-    const int32_t height = Pair.LeftHeight;
-    // A picture that fails to draw stops here, before the result window
-    // changes or shows.
-    std::unique_ptr<TBitmap> anaglyph =
-        ComposeAnaglyph(IG->Picture().Graphic(), ID->Picture().Graphic(), width, height, Mix);
-    Result->ShowAnaglyph(*anaglyph);
+    // A picture that fails to draw stops in the result window's
+    // composition, before the window changes or shows.
+    const TStereoSides sides{IG->Picture().Graphic(), ID->Picture().Graphic(), Pair.LeftWidth, Pair.LeftHeight,
+                             Pair.RightWidth, Pair.RightHeight, Mix, Pair.ParallaxPercent};
+    // Once there is an anaglyph, the menu offers to adjust it.
+    OfferAdjustmentItems();
+    Result->ShowStereoPair(sides, Pair.Identity, action);
 }
 
 void TDepart::BaideClick(QObject&)

@@ -15,9 +15,11 @@
 #include "outside_pictures.h"
 #include "pair_state.h"
 #include "dialogs/picture_dialogs.h"
+#include "result_window.h"
 #include "ui_image_choice_window.h"
 
 #include <iterator>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +39,11 @@ inline constexpr const char* Compose = "Création de l'anaglyphe.";
 inline constexpr const char* Help = "Conseils pour réussir un anaglyphe.";
 }  // namespace depart_texts
 
+// The items that adjust the anaglyph, at the end of the glasses button's menu.
+inline constexpr const char* AutomaticItemCaption = "Alignement automatique";
+inline constexpr const char* SwapItemCaption = "Inverser gauche et droite";
+inline constexpr const char* StartItemCaption = "Revenir au décalage de départ";
+
 class TDepart : public TForm, public Ui::Depart {
 public:
     TDepart();
@@ -54,6 +61,13 @@ public:
     TPopupMenu* MixMenu = nullptr;
     QAction* MethodItems[std::size(MethodCaptions)] = {};
     QAction* GlassesItems[std::size(GlassesCaptions)] = {};
+    // After a separator, once a first anaglyph has been composed: the
+    // automatic adjustment, LEFT and RIGHT swapped, the starting offset.
+    // Each composes the pair as the button does, acts on it as its key in
+    // the result window would, and shows it.
+    QAction* AutomaticItem = nullptr;
+    QAction* SwapItem = nullptr;
+    QAction* StartItem = nullptr;
 
     // Resets the pair state and takes the mix kept by the last run.
     void FormCreate(QObject& Sender);
@@ -84,6 +98,9 @@ public:
     // checked, used from the next composition on and kept for the next run.
     void MethodItemClick(QObject& Sender);
     void GlassesItemClick(QObject& Sender);
+    void AutomaticItemClick(QObject& Sender);
+    void SwapItemClick(QObject& Sender);
+    void StartItemClick(QObject& Sender);
 
     // Loads files named outside the dialog (the command line, a drop) as
     // if the dialog had chosen each: the dialog's name is set to it, then
@@ -116,6 +133,9 @@ private:
     struct TReadSide {
         TPairSide Side;
         std::unique_ptr<TPicture> Picture;
+        // On the RIGHT side of a stereo camera's file: the parallax its
+        // camera recorded, if any.
+        std::optional<double> CameraParallax = {};
     };
     // The side's button: the dialog, then the chosen file.
     void LoadSide(const TSide& side);
@@ -139,6 +159,10 @@ private:
     bool Working() const;
     bool TakesDrop(TPairSide frame, const std::vector<std::string>& files) const;
     void BuildMixMenu();
+    void OfferAdjustmentItems();
+    // The glasses button and the adjustment items: the pair composed into
+    // the result window, shown modally.
+    void ComposeAndShow(TResultAction action);
     // Checks the items of Mix and offers only the items that suit it.
     void ShowMix();
     void BindEvents();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tremalu {
@@ -17,6 +18,12 @@ struct TPairState {
     int32_t RightHeight = 0;
     std::string LeftFileName;   // full path of the file last chosen for each side
     std::string RightFileName;
+    // The parallax the camera recorded, in percent of the width, when both
+    // sides came from one MPO file that has one.
+    std::optional<double> ParallaxPercent;
+    // Changes with every picture loaded: the result window keeps its
+    // adjustment for as long as the pair stays the same.
+    uint64_t Identity = 0;
 };
 
 }  // namespace tremalu

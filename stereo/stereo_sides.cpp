@@ -34,7 +34,7 @@ bool FillsBothSides(const std::string& fileName) { return StereoFileKindOf(fileN
 TSidePictures LoadStereoSides(const std::string& fileName)
 {
     TStereoPair pair = LoadStereoFile(fileName, false);
-    return {PictureOfView(pair.Left), PictureOfView(pair.Right)};
+    return {PictureOfView(pair.Left), PictureOfView(pair.Right), pair.ParallaxPercent};
 }
 
 }  // namespace tremalu

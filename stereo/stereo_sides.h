@@ -7,6 +7,7 @@
 #include "core/graphic.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tremalu {
@@ -14,6 +15,8 @@ namespace tremalu {
 struct TSidePictures {
     std::unique_ptr<TPicture> Left;
     std::unique_ptr<TPicture> Right;
+    // The parallax the camera recorded (TStereoPair::ParallaxPercent).
+    std::optional<double> ParallaxPercent;
 };
 
 // Whether the file, given alone, fills both sides: by its extension, .mpo

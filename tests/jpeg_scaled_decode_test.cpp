@@ -5,6 +5,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/jpeg/jpeg_scaled_decode.h"
 #include "jpeg_fixtures.h"
+#include "picture_bytes.h"
 #include "raster/bitmap.h"
 #include "raster/reduced_copy.h"
 #include "core/streams.h"
@@ -18,17 +19,10 @@ using namespace tremalu;
 using testing_support::ChannelDistance;
 using testing_support::DeviceBitmap;
 using testing_support::EncodeJpeg;
+using testing_support::ReadAs;
 using testing_support::Shown;
 
 namespace {
-
-std::unique_ptr<TJPEGImage> Read(const std::vector<uint8_t>& file)
-{
-    auto jpeg = std::make_unique<TJPEGImage>();
-    TReadOnlyMemoryStream stream(file.data(), file.size());
-    jpeg->ReadFromStream(stream);
-    return jpeg;
-}
 
 // Smooth shading, as photographs mostly are.
 uint32_t Shading(int32_t x, int32_t y)
@@ -91,7 +85,7 @@ TEST(ReducedCopy, PreviewIsNearTheFullDecodeStretchedAndLeavesThePictureFullSize
     for (bool gray : {false, true}) {
         for (bool progressive : {false, true}) {
             const std::vector<uint8_t> file = ShadedFile(800, 600, gray, progressive);
-            auto previewed = Read(file);
+            auto previewed = ReadAs<TJPEGImage>(file);
             const auto preview = Drawn(*previewed, 100, 75);
             EXPECT_FALSE(previewed->HasBitmap()) << "no full decode for a preview";
             ASSERT_TRUE(previewed->HasScaledBitmap());
@@ -99,7 +93,7 @@ TEST(ReducedCopy, PreviewIsNearTheFullDecodeStretchedAndLeavesThePictureFullSize
             EXPECT_EQ(previewed->PixelWidth(), 800);
             EXPECT_EQ(previewed->PixelHeight(), 600);
 
-            auto full = Read(file);
+            auto full = ReadAs<TJPEGImage>(file);
             full->DecodedBitmap();
             const auto stretched = Drawn(*full, 100, 75);
             int worst = 0;
@@ -115,7 +109,7 @@ TEST(ReducedCopy, PreviewIsNearTheFullDecodeStretchedAndLeavesThePictureFullSize
 
 TEST(ReducedCopy, CopiesShareItWhileNaturalSizeAndBitmapCopiesGetTheFullDecode)
 {
-    auto jpeg = Read(ShadedFile(160, 120));
+    auto jpeg = ReadAs<TJPEGImage>(ShadedFile(160, 120));
     Drawn(*jpeg, 20, 15);
     TJPEGImage copy;
     copy.CopyFrom(jpeg.get());
@@ -162,7 +156,7 @@ class DamagedPreview : public ::testing::TestWithParam<DamageCase> {};
 TEST_P(DamagedPreview, FailsAtItsFirstDrawExactlyAsTheFullDecode)
 {
     const std::vector<uint8_t> file = GetParam().Damage(ShadedFile(160, 120));
-    auto previewed = Read(file), whole = Read(file);
+    auto previewed = ReadAs<TJPEGImage>(file), whole = ReadAs<TJPEGImage>(file);
     const std::optional<std::string> scaledFailure = DrawFailure(*previewed, 40, 30);
     const std::optional<std::string> fullFailure = DrawFailure(*whole, 160, 120);
     EXPECT_EQ(scaledFailure, fullFailure);
@@ -173,7 +167,7 @@ TEST_P(DamagedPreview, FailsAtItsFirstDrawExactlyAsTheFullDecode)
     EXPECT_FALSE(previewed->HasBitmap());
 
     // Decoded ahead on a second thread: the same failure, at the first draw.
-    auto ahead = Read(file);
+    auto ahead = ReadAs<TJPEGImage>(file);
     std::thread other([&] { ahead->DecodeScaledAhead(40, 30); });
     other.join();
     EXPECT_EQ(DrawFailure(*ahead, 40, 30), fullFailure);

@@ -238,6 +238,20 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {{20, 20, 0x00FF00}, {1, 1, White32}, {38, 38, White32}, {2, 20, 0x00FF00}, {85, 60, 0x00FF00},
                   {60, 85, White32}}},
+        // Only the low four bits of a mixing mode less one count, however
+        // far out of range the mode is: 0x80000000 acts as R2_WHITE.
+        DrawCase{"MixingModeOutOfRangeKeepsItsLowBits",
+                 [] {
+                     return Emf100()
+                         .CreateBrush(1, 0, RedRef)
+                         .Select(1)
+                         .Select(0x80000008)
+                         .Rectangle(0, 0, 30, 30)
+                         .Record(20, {0x80000000})  // SETROP2
+                         .Rectangle(10, 10, 20, 20)
+                         .Finish();
+                 },
+                 {{5, 5, Red}, {15, 15, White32}, {25, 25, Red}}},
         DrawCase{"XorPenInvertsWhatItCovers",
                  [] {
                      return Emf100()

@@ -91,10 +91,11 @@ void AddPath(cairo_t* cr, const TPath& path)
 }
 
 // The ternary function of a binary mixing mode: the mode's number less one is
-// the truth table of pen P and destination D at bit P·2 + D.
+// the truth table of pen P and destination D at bit P·2 + D. A record may
+// hold any 32-bit mode: the subtraction is done unsigned, where it wraps.
 uint8_t MixFunction(int rop2)
 {
-    const unsigned table = static_cast<unsigned>(rop2 - 1) & 0xF;
+    const unsigned table = (static_cast<unsigned>(rop2) - 1u) & 0xF;
     uint8_t f = 0;
     for (int index = 0; index < 8; ++index) {
         const int p = index >> 2, d = index & 1;

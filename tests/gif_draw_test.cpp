@@ -5,7 +5,10 @@
 #include "stereo/draw_on_white.h"
 #include "formats/gif/gif_dither.h"
 #include "formats/gif/gif_image.h"
+#include "formats/gif/gif_painter.h"
+#include "formats/gif/gif_painter_timing.h"
 #include "gif_builder.h"
+#include "heap_peak.h"
 #include "picture_bytes.h"
 
 #include <gtest/gtest.h>
@@ -238,3 +241,100 @@ TEST(GifDither, DitheredFrameUsesTheCubeAndKeepsItsMask)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- memory held for drawing
+
+namespace {
+
+// A clock that moves by exactly what is waited, for a painter without a
+// thread that plays one pass inside the draw call.
+std::shared_ptr<const TGIFPainterTiming> InstantTiming()
+{
+    auto now = std::make_shared<int64_t>(0);
+    return std::make_shared<TGIFPainterTiming>(TGIFPainterTiming{
+        [now] { return *now; },
+        [now](TWakeUpEvent& event, int64_t ms) {
+            if (event.TryTake())
+                return true;
+            *now += ms < 0 ? 0 : ms;
+            return false;
+        },
+        [now](int64_t ms) { *now += ms; }});
+}
+
+// A screen of just under 2^28 pixels and two 1 x 1 frames (51 bytes with a
+// disposal): the animation buffer alone is a whole bitmap cap's worth, and
+// each disposal buffer another.
+std::vector<uint8_t> TwoDotsOnAHugeScreen(uint8_t disposal, int transparent)
+{
+    return GifWriter()
+        .Header(16384, 16383, Colors4)
+        .GraphicControl(disposal, 0, transparent)
+        .Image(0, 0, 1, 1, {1})
+        .GraphicControl(disposal, 0, transparent)
+        .Image(0, 0, 1, 1, {2})
+        .Bytes();
+}
+
+struct BufferCase {
+    const char* Name;
+    std::vector<uint8_t> Gif;
+};
+
+}  // namespace
+
+class GifDrawingBudget : public ::testing::TestWithParam<BufferCase> {};
+
+TEST_P(GifDrawingBudget, RefusesBeforeMakingItsBuffers)
+{
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(GetParam().Gif);
+    TBitmap small;
+    small.SetPixelWidth(16);
+    small.SetPixelHeight(12);
+    std::string failure;
+    const bool within = testing_support::StaysWithin(uint64_t{16} << 20, [&] {
+        try {
+            small.Surface().DrawAt(0, 0, gif.get());
+        } catch (const EOutOfMemory& e) {
+            failure = e.message();
+        }
+    });
+    EXPECT_TRUE(within);
+    EXPECT_EQ(failure, "Mémoire insuffisante");
+    EXPECT_EQ(gif->DrawingBytes(), 0u) << "nothing stays held";
+    EXPECT_TRUE(Marks(small).empty()) << "the destination is left as it was";
+}
+
+INSTANTIATE_TEST_SUITE_P(Gif, GifDrawingBudget,
+                         ::testing::Values(BufferCase{"RestoreTransparent", TwoDotsOnAHugeScreen(2, 0)},
+                                           BufferCase{"RestoreOpaque", TwoDotsOnAHugeScreen(2, -1)},
+                                           BufferCase{"KeepPrevious", TwoDotsOnAHugeScreen(3, -1)}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(GifDrawingMemory, LongAnimationPlaysWithinTheBudgetAndGivesItBack)
+{
+    // 150 frames of 800 x 600 that restore the background after them, each
+    // with one pixel of data (the rest takes the fill): every frame is
+    // rendered and kept, the buffers of disposal 2 are made.
+    GifWriter writer;
+    writer.Header(800, 600, Colors4);
+    for (int i = 0; i < 150; ++i)
+        writer.GraphicControl(2, 1).ImageData(0, 0, 800, 600, testing_support::PlainLzw({uint8_t(1 + i % 3)}));
+    std::unique_ptr<TGIFImage> gif = ReadAs<TGIFImage>(writer.Bytes());
+    ASSERT_EQ(gif->Images.Count(), 150u);
+    gif->DrawOptions = DefaultDrawOptions & ~(gdThreaded | gdLoopForever);
+    gif->PainterTiming = InstantTiming();
+    int painted = 0;
+    gif->OnAfterPaint = [&painted](TGIFPainter&) { ++painted; };
+    TBitmap target;
+    target.SetPixelWidth(800);
+    target.SetPixelHeight(600);
+    target.Surface().DrawAt(0, 0, gif.get());
+    EXPECT_EQ(painted, 150);
+    const uint64_t frames = 150 * GIFFrameBitmapBytes(800, 600);
+    EXPECT_EQ(gif->DrawingBytes(), frames + GIFDeviceBitmapBytes(800, 600)) << "frames and the animation buffer";
+    gif->StopAllPainters();
+    EXPECT_EQ(gif->DrawingBytes(), frames);
+    gif->Clear();
+    EXPECT_EQ(gif->DrawingBytes(), 0u);
+}

@@ -4,6 +4,7 @@
 #include "core/streams.h"
 #include "formats/gif/gif_image.h"
 #include "gif_builder.h"
+#include "heap_peak.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -431,5 +432,73 @@ TEST(GifPicture, SizeCannotShrinkBelowAFrame)
     EXPECT_EQ(r.Image->PixelWidth(), 6);
     EXPECT_EQ(r.Image->PixelHeight(), 8);
 }
+
+// ---------------------------------------------------------------- indices a picture may hold
+
+// A frame may declare 65535 x 65535 pixels and bring codes that expand to
+// any number of them; the picture keeps at most 2^28 indices, all frames
+// together, and refuses data that would give more before allocating it.
+struct IndexCase {
+    const char* Name;
+    std::vector<uint8_t> Gif;
+    std::string Failure;   // empty: the picture is read
+    uint64_t Decoded;      // indices kept, all frames together
+    uint64_t HeapBound;    // the most that reading may take at once
+};
+
+class GifIndexBound : public ::testing::TestWithParam<IndexCase> {};
+
+TEST_P(GifIndexBound, HoldsNoMoreThanABitmapsWorth)
+{
+    const IndexCase& c = GetParam();
+    TGIFImage gif;
+    std::string failure;
+    const bool within = testing_support::StaysWithin(c.HeapBound, [&] {
+        TReadOnlyMemoryStream stream(c.Gif.data(), c.Gif.size());
+        try {
+            gif.ReadFromStream(stream);
+        } catch (const Exception& e) {
+            failure = e.message();
+        }
+    });
+    EXPECT_TRUE(within);
+    EXPECT_EQ(failure, c.Failure);
+    uint64_t decoded = 0;
+    for (const auto& frame : gif.Images)
+        decoded += frame->Pixels.Decoded().size();
+    EXPECT_EQ(decoded, c.Decoded);
+}
+
+constexpr uint64_t Bound = uint64_t{1} << 28;
+constexpr uint64_t SmallHeap = uint64_t{16} << 20;
+
+INSTANTIATE_TEST_SUITE_P(
+    Gif, GifIndexBound,
+    ::testing::Values(
+        IndexCase{"OneFrameExpandingPastTheBound",
+                  GifWriter().Header(65535, 65535, Colors4).ImageData(0, 0, 65535, 65535,
+                                                                      testing_support::ExpandingLzw(Bound + 1)).Bytes(),
+                  "Mémoire insuffisante", 0, SmallHeap},
+        // Exactly as many as the bound: read, in one allocation of that size.
+        IndexCase{"OneFrameExpandingToTheBound",
+                  GifWriter().Header(65535, 65535, Colors4).ImageData(0, 0, 65535, 65535,
+                                                                      testing_support::ExpandingLzw(Bound)).Bytes(),
+                  "", Bound, Bound + SmallHeap},
+        // Each frame alone fits; the second is refused, the first's
+        // indices being still held.
+        IndexCase{"TwoFramesPastTheBoundTogether",
+                  GifWriter()
+                      .Header(65535, 65535, Colors4)
+                      .ImageData(0, 0, 65535, 65535, testing_support::ExpandingLzw(Bound / 4 * 3))
+                      .ImageData(0, 0, 65535, 65535, testing_support::ExpandingLzw(Bound / 4 + 1))
+                      .Bytes(),
+                  "Mémoire insuffisante", Bound / 4 * 3, Bound / 4 * 3 + SmallHeap},
+        // A frame that declares more than the bound and brings little data
+        // is read as before: what decoding does not reach is the fill.
+        IndexCase{"HugeFrameWithLittleData",
+                  GifWriter().Header(65535, 65535, Colors4).ImageData(0, 0, 65535, 65535,
+                                                                      testing_support::PlainLzw({1, 2, 3})).Bytes(),
+                  "", 3, SmallHeap}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

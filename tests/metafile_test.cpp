@@ -3,6 +3,8 @@
 // by the tests' own writers.
 #include "core/errors.h"
 #include "formats/metafile/metafile.h"
+#include "formats/metafile/metafile_player.h"
+#include "heap_peak.h"
 #include "metafile_builder.h"
 #include "picture_bytes.h"
 
@@ -236,6 +238,20 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {{20, 20, 0x00FF00}, {1, 1, White32}, {38, 38, White32}, {2, 20, 0x00FF00}, {85, 60, 0x00FF00},
                   {60, 85, White32}}},
+        // Only the low four bits of a mixing mode less one count, however
+        // far out of range the mode is: 0x80000000 acts as R2_WHITE.
+        DrawCase{"MixingModeOutOfRangeKeepsItsLowBits",
+                 [] {
+                     return Emf100()
+                         .CreateBrush(1, 0, RedRef)
+                         .Select(1)
+                         .Select(0x80000008)
+                         .Rectangle(0, 0, 30, 30)
+                         .Record(20, {0x80000000})  // SETROP2
+                         .Rectangle(10, 10, 20, 20)
+                         .Finish();
+                 },
+                 {{5, 5, Red}, {15, 15, White32}, {25, 25, Red}}},
         DrawCase{"XorPenInvertsWhatItCovers",
                  [] {
                      return Emf100()
@@ -443,3 +459,40 @@ TEST(MetafileText, IsDrawnAtItsPlaceAndSize)
     // The second letter starts 30 units after the first.
     EXPECT_NEAR(right, 50 + (0.722 - 0.08) * 40, 3);
 }
+
+// ---------------------------------------------------------------- work and memory bounds
+
+// A hundred whole-picture operations of a few bytes each: the player's own
+// pixel loops do at most their raster budget (a few whole pictures) and skip
+// the rest, the records after them are still drawn, and the scratch images
+// stay small beside the output's cairo copy. Counted in pixels, not timed.
+struct BoundCase {
+    const char* Name;
+    testing_support::WholePictureOperation Operation;
+};
+
+class MetafileRasterBound : public ::testing::TestWithParam<BoundCase> {};
+
+TEST_P(MetafileRasterBound, SkipsWhatIsPastTheBudgetAndDrawsTheRest)
+{
+    constexpr int16_t Size = 4096;
+    auto metafile = ReadAs<TMetafile>(testing_support::RepeatedWholePicture(GetParam().Operation, Size, 100));
+    auto target = WhiteBitmap(Size, Size);
+    const uint64_t output = uint64_t{Size} * Size;
+    TPlaybackWork work;
+    // The cairo copy of the output (4 bytes a pixel), and room for bands.
+    const bool within = testing_support::StaysWithin(output * 4 + (uint64_t{32} << 20), [&] {
+        work = PlayMetafile(metafile->Image(), *target->Surface().Pixels(), {0, 0, Size, Size});
+    });
+    EXPECT_TRUE(within);
+    EXPECT_LE(work.RasterPixels, work.RasterAllowed);
+    EXPECT_GT(work.RasterPixels + output + 2 * Size + 1, work.RasterAllowed) << "spent up to the budget";
+    EXPECT_EQ(At(*target, 5, 5), Red) << "the records after the skipped ones are drawn";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Metafile, MetafileRasterBound,
+    ::testing::Values(BoundCase{"InvertPatBlt", testing_support::WholePictureOperation::InvertPatBlt},
+                      BoundCase{"XorRectangle", testing_support::WholePictureOperation::XorRectangle},
+                      BoundCase{"XorStretchDIBits", testing_support::WholePictureOperation::XorStretchDIBits}),
+    [](const auto& info) { return std::string(info.param.Name); });

@@ -1,5 +1,7 @@
 #include "gif_builder.h"
 
+#include <stdexcept>
+
 namespace testing_support {
 
 LzwCodes::LzwCodes(int minCodeSize)
@@ -77,6 +79,28 @@ std::vector<uint8_t> PlainLzw(const std::vector<uint8_t>& pixels, int minCodeSiz
     }
     codes.End();
     return codes.Data();
+}
+
+std::vector<uint8_t> ExpandingLzw(uint64_t pixels)
+{
+    LzwCodes codes(8);
+    codes.Clear().Code(0);
+    uint64_t made = 1;
+    for (uint16_t code = 258; code <= 4095; ++code) {
+        codes.Code(code);
+        made += code - 256u;
+    }
+    if (pixels < made)
+        throw std::invalid_argument("ExpandingLzw: fewer pixels than its opening gives");
+    const uint64_t longest = 4095 - 256;
+    for (; pixels - made >= longest; made += longest)
+        codes.Code(4095);
+    const uint64_t rest = pixels - made;
+    if (rest == 1)
+        codes.Code(0);
+    else if (rest > 1)
+        codes.Code(static_cast<uint16_t>(256 + rest));
+    return codes.End().Data();
 }
 
 uint8_t GifWriter::SizeField(size_t count)

@@ -36,6 +36,13 @@ private:
 // plain LZW that any decoder reads, ending with the end code.
 std::vector<uint8_t> PlainLzw(const std::vector<uint8_t>& pixels, int minCodeSize = 8);
 
+// Data (minimum code size 8) that a few bytes per million pixels expand to
+// exactly pixels indices, at least 7 370 880: code 0, then 258, 259, ...,
+// 4095, each one longer than the one before (code k stands for k - 256
+// zeros), then 4095 again and again with the table full, and one last code
+// for the rest.
+std::vector<uint8_t> ExpandingLzw(uint64_t pixels);
+
 class GifWriter {
 public:
     // Signature and version, logical screen, global colour table (colours

@@ -245,4 +245,33 @@ std::vector<uint8_t> WmfWriter::Finish() const
     return out;
 }
 
+std::vector<uint8_t> RepeatedWholePicture(WholePictureOperation operation, int16_t size, int count)
+{
+    constexpr uint32_t RedRef = 0x0000FF;  // COLORREF 0x00BBGGRR
+    const auto n = static_cast<uint16_t>(size);
+    if (operation == WholePictureOperation::XorStretchDIBits) {
+        // 1000 reference pixels over 254 mm: a pixel is 25.4 hundredths.
+        const auto frame = static_cast<int32_t>((size - 1) * 254 / 10);
+        EmfWriter emf({0, 0, frame, frame}, 1000, 1000, 254, 254);
+        for (int i = 0; i < count; ++i)
+            emf.StretchDIBits(0, 0, size, size, 1, 1, {0xFFFFFF}, 0x00660046);
+        return emf.CreateBrush(1, 0, RedRef).Select(1).Rectangle(0, 0, 11, 11).Finish();
+    }
+    WmfWriter wmf(0, 0, size, size, 96);
+    wmf.Record(0x020B, {0, 0}).Record(0x020C, {n, n});  // window origin and extent
+    if (operation == WholePictureOperation::XorRectangle)
+        wmf.Record(0x0104, {7});  // SETROP2: R2_XORPEN, with the white stock brush
+    for (int i = 0; i < count; ++i) {
+        if (operation == WholePictureOperation::InvertPatBlt)
+            wmf.Record(0x061D, {0x0009, 0x0055, n, n, 0, 0});  // PATBLT DSTINVERT: height, width, y, x
+        else
+            wmf.Record(0x041B, {n, n, 0, 0});  // RECTANGLE: bottom, right, top, left
+    }
+    return wmf.Record(0x0104, {13})  // R2_COPYPEN
+        .Record(0x02FC, {0, uint16_t(RedRef & 0xFFFF), uint16_t(RedRef >> 16), 0})  // a red brush (slot 0)
+        .Record(0x012D, {0})
+        .Record(0x041B, {11, 11, 0, 0})
+        .Finish();
+}
+
 }  // namespace testing_support

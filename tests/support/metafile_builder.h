@@ -73,6 +73,17 @@ private:
     bool BadChecksum = false;
 };
 
+// Pictures whose few bytes a record ask for work out of all proportion:
+// count operations over the whole of a picture of size x size pixels (one
+// logical unit a pixel), then a red square at the top left corner (0, 0 to
+// 11, 11, black outline) painted with the pen's copy mode.
+enum class WholePictureOperation {
+    InvertPatBlt,      // Windows metafile: PATBLT with DSTINVERT
+    XorRectangle,      // Windows metafile: rectangles in the XOR mixing mode
+    XorStretchDIBits,  // enhanced metafile: a 1 x 1 bitmap stretched with SRCINVERT
+};
+std::vector<uint8_t> RepeatedWholePicture(WholePictureOperation operation, int16_t size, int count);
+
 // The words of a 32-bit value, low word first.
 inline std::vector<uint16_t> Words32(uint32_t v) { return {uint16_t(v & 0xFFFF), uint16_t(v >> 16)}; }
 

@@ -91,6 +91,8 @@ void TGIFSubImage::TransparentBlit(TCanvas& canvas, const TRect& placed)
     if (source == nullptr || !FMask)
         return;
     const int32_t w = source->Width(), h = source->Height();
+    // A copy for this draw only, held on the picture's budget while it lives.
+    const TGIFDrawingHold hold(FImage->DrawingMemory(), GIFDeviceBitmapBytes(w, h));
     std::unique_ptr<TPixelBuffer> blackened = TPixelBuffer::MakeDevice(w, h);
     for (int32_t y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(blackened->ScanLine(y));

@@ -62,19 +62,28 @@ const TPixelBuffer* TGIFSubImage::FrameMask()
 
 void TGIFSubImage::Render()
 {
-    auto bitmap = std::make_unique<TBitmap>();
+    // The bitmap is made again: the old one (if any) is gone.
+    FBitmapHold.Release();
+    const std::shared_ptr<TGIFDrawingMemory>& memory = FImage->DrawingMemory();
     if (Empty()) {
+        TGIFDrawingHold hold(memory, GIFDeviceBitmapBytes(Width, Height));
+        auto bitmap = std::make_unique<TBitmap>();
         bitmap->SetPalette(Palette());
         bitmap->SetPixelWidth(Width);
         bitmap->SetPixelHeight(Height);
         FBitmap = std::move(bitmap);
+        FBitmapHold = std::move(hold);
         return;
     }
     // The frame's own failure when its image is beyond what any bitmap may
-    // hold, before anything is allocated.
+    // hold, before anything is allocated; then the picture's when it would
+    // hold more for drawing than its budget.
     if (static_cast<uint64_t>(Width) * Height > MaxBitmapPixels)
         throw EOutOfMemory(texts::gif::DibMemory);
     const bool buildMask = FTransparent && FMaskPending;
+    TGIFDrawingHold bitmapHold(memory, GIFFrameBitmapBytes(Width, Height));
+    TGIFDrawingHold maskHold(memory, buildMask ? GIFMaskBytes(Width, Height) : 0);
+    auto bitmap = std::make_unique<TBitmap>();
     std::unique_ptr<TPixelBuffer> mask = buildMask ? TPixelBuffer::MakeMonochrome(Width, Height) : nullptr;
     bool masked = false;
 
@@ -118,9 +127,11 @@ void TGIFSubImage::Render()
     bitmap->AdoptHandle(std::move(pixels), false);
     if (buildMask) {
         FMask = masked ? std::move(mask) : nullptr;
+        FMaskHold = masked ? std::move(maskHold) : TGIFDrawingHold();
         FMaskPending = false;
     }
     FBitmap = std::move(bitmap);
+    FBitmapHold = std::move(bitmapHold);
 }
 
 }  // namespace tremalu

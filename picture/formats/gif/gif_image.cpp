@@ -101,6 +101,14 @@ void TGIFImage::ReadParts(TCustomMemoryStream& stream)
 void TGIFImage::ReadBlocks(TStream& stream)
 {
     const int64_t size = stream.Size();
+    // Refuse at reading: the frames together keep at most
+    // MaxGIFDecodedIndices colour indices, and a frame whose data decodes
+    // past what is left is refused ("Mémoire insuffisante") before its
+    // pixels are allocated. Decoding only when drawn was the other way;
+    // refusing here keeps reading, drawing and writing on one copy of the
+    // indices, and a picture that holds no more than a bitmap's worth of
+    // them is read exactly as before.
+    uint64_t decoded = 0;
     for (;;) {
         uint8_t block = 0;
         do {
@@ -118,7 +126,9 @@ void TGIFImage::ReadBlocks(TStream& stream)
         }
         stream.Seek(-1, TSeekOrigin::Current);
         auto frame = std::make_unique<TGIFSubImage>(this);
+        frame->SetIndexRoom(MaxGIFDecodedIndices - decoded);
         frame->ReadFromStream(stream);
+        decoded += frame->Pixels.Decoded().size();
         Images.Add(std::move(frame));
         const int64_t at = stream.Position();
         Progress(TProgressStage::StageRunning, static_cast<uint8_t>(size > 0 ? at * 100 / size : 100), false, TRect{},
@@ -158,9 +168,10 @@ void TGIFImage::CopyTo(TPersistent& dest) const
     if (auto* bitmap = dynamic_cast<TBitmap*>(&dest)) {
         // The buffer as it stands, or as BufferAsBitmap would make it (this
         // copy does not keep it).
+        TGIFDrawingHold hold;
         if (FAnimationBuffer) {
             bitmap->CopyFrom(FAnimationBuffer.get());
-        } else if (const std::unique_ptr<TBitmap> made = MakeFirstFrameBuffer()) {
+        } else if (const std::unique_ptr<TBitmap> made = MakeFirstFrameBuffer(hold)) {
             bitmap->CopyFrom(made.get());
         } else {
             const TBitmap empty;

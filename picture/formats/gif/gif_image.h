@@ -21,6 +21,7 @@
 
 #include "core/color.h"
 #include "core/graphic.h"
+#include "formats/gif/gif_drawing_memory.h"
 #include "formats/gif/gif_items.h"
 #include "formats/gif/gif_settings.h"
 #include "formats/gif/gif_sub_image.h"
@@ -111,6 +112,11 @@ public:
     // the animation buffer.
     void StopAllPainters();
 
+    // Bytes the picture holds for drawing now: frame bitmaps and masks, the
+    // animation buffer, its painters' buffers (gif_drawing_memory.h).
+    uint64_t DrawingBytes() const { return FDrawingMemory->Held(); }
+    const std::shared_ptr<TGIFDrawingMemory>& DrawingMemory() const { return FDrawingMemory; }
+
     // Progress of a frame's rendering, reported as the picture's.
     void ReportProgress(TProgressStage stage, uint8_t percent, const std::string& message);
 
@@ -125,8 +131,8 @@ private:
     // It, relaying its changes as the picture's.
     std::shared_ptr<TBitmap> MakeAnimationBuffer();
     // What BufferAsBitmap makes: frame 1's bitmap, or frame 1 drawn at its
-    // place on a screen bitmap; none without frames.
-    std::unique_ptr<TBitmap> MakeFirstFrameBuffer() const;
+    // place on a screen bitmap; none without frames. hold takes its bytes.
+    std::unique_ptr<TBitmap> MakeFirstFrameBuffer(TGIFDrawingHold& hold) const;
     void DrawBuffer(TCanvas& canvas, const TRect& rect);
     // Makes a painter for the surface; with gdThreaded it is returned not
     // yet started; without, it runs to its end at once and none is
@@ -142,7 +148,9 @@ private:
 
     std::vector<std::unique_ptr<TGIFPainter>> FPainters;
     TGIFPainter* FDrawPainter = nullptr;
+    std::shared_ptr<TGIFDrawingMemory> FDrawingMemory = std::make_shared<TGIFDrawingMemory>();
     std::shared_ptr<TBitmap> FAnimationBuffer;  // shared with the painter that paints into it
+    TGIFDrawingHold FAnimationBufferHold;
     bool FDrawing = false;
     mutable bool FPaletteQuery = false;
     mutable HPALETTE FPalette;

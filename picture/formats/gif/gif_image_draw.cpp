@@ -63,11 +63,17 @@ void TGIFImage::DrawOn(TCanvas& canvas, const TRect& rect)
     TRect area = rect;
     std::shared_ptr<TBitmap> buffer;
     if (!direct) {
+        // The buffer and the painter's disposal buffers must fit in the
+        // picture's budget together: a picture that cannot be animated is
+        // refused here, before either is made.
+        area = Bounds(0, 0, Header.Width, Header.Height);
+        TGIFDrawingHold hold(FDrawingMemory, GIFDeviceBitmapBytes(Header.Width, Header.Height));
+        FDrawingMemory->Check(TGIFPainter::BufferBytes(*this, DrawOptions, area));
         // The animation starts over what the destination shows.
         buffer = MakeAnimationBuffer();
-        area = Bounds(0, 0, Header.Width, Header.Height);
         buffer->Surface().CopyRectangle(area, canvas, rect);
         FAnimationBuffer = buffer;
+        FAnimationBufferHold = std::move(hold);
         target = &buffer->Surface();
     }
     TGIFPainter* painter = StartPainter(*target, DrawOptions, area, buffer);
@@ -131,19 +137,23 @@ void TGIFImage::DropAnimationBuffer()
         return;
     FAnimationBuffer->OnChange = nullptr;
     FAnimationBuffer.reset();
+    FAnimationBufferHold.Release();
 }
 
-std::unique_ptr<TBitmap> TGIFImage::MakeFirstFrameBuffer() const
+std::unique_ptr<TBitmap> TGIFImage::MakeFirstFrameBuffer(TGIFDrawingHold& hold) const
 {
     if (Images.Empty())
         return nullptr;
     TGIFSubImage& first = Images.First();
     if (first.Width == Header.Width && first.Height == Header.Height) {
+        TBitmap& frame = first.FrameBitmap();
+        hold = TGIFDrawingHold(FDrawingMemory, GIFFrameBitmapBytes(first.Width, first.Height));
         auto copy = std::make_unique<TBitmap>();
-        copy->CopyFrom(&first.FrameBitmap());
+        copy->CopyFrom(&frame);
         return copy;
     }
     // Frame 1 at its place, opaque; the rest keeps a new bitmap's white.
+    hold = TGIFDrawingHold(FDrawingMemory, GIFDeviceBitmapBytes(Header.Width, Header.Height));
     std::unique_ptr<TBitmap> buffer = MakeScreenBitmap();
     first.DrawFrame(buffer->Surface(), Bounds(0, 0, Header.Width, Header.Height), false, false);
     return buffer;
@@ -152,11 +162,13 @@ std::unique_ptr<TBitmap> TGIFImage::MakeFirstFrameBuffer() const
 TBitmap* TGIFImage::BufferAsBitmap()
 {
     if (!FAnimationBuffer) {
-        std::shared_ptr<TBitmap> made = MakeFirstFrameBuffer();
+        TGIFDrawingHold hold;
+        std::shared_ptr<TBitmap> made = MakeFirstFrameBuffer(hold);
         if (!made)
             return nullptr;
         made->OnChange = [this](TObject&) { NotifyChanged(); };
         FAnimationBuffer = std::move(made);
+        FAnimationBufferHold = std::move(hold);
     }
     return FAnimationBuffer.get();
 }

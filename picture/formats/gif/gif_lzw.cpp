@@ -3,6 +3,7 @@
 #include "core/streams.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tremalu {
 
@@ -122,6 +123,9 @@ TGIFLzwDecoder::TStop TGIFLzwDecoder::Decode(TGIFCodeReader& codes, std::vector<
         const uint8_t first = table[walk].First;
         if (pos + length > capacity) {
             capacity = std::min(count, std::max(pos + length, 2 * capacity));
+            // Exactly that: a plain resize may allocate up to twice what is
+            // asked, past count.
+            out.reserve(capacity);
             out.resize(capacity);
             pixels = out.data();
         }
@@ -165,9 +169,43 @@ TGIFLzwDecoder::TStop TGIFLzwDecoder::Decode(TGIFCodeReader& codes, std::vector<
     }
 }
 
+size_t TGIFLzwDecoder::Measure(TGIFCodeReader& codes, size_t limit)
+{
+    // Decode's walk, step for step, with only the lengths kept.
+    size_t pos = 0;
+    uint32_t code = 0;
+    for (;;) {
+        if (pos >= limit || !codes.Next(Width, code))
+            return pos;
+        if (code - Clear <= 1) {  // the clear or the end code
+            if (code == Clear + 1)
+                return pos;
+            Reset();
+            continue;
+        }
+        if (Previous < 0 && code >= Clear)
+            return pos;
+        const bool known = code < Next;
+        const uint32_t walk = known ? code : static_cast<uint32_t>(Previous);
+        pos += std::min<size_t>(Table[walk].Length + (known ? 0u : 1u), limit - pos);
+        if (Previous < 0) {
+            Previous = static_cast<int32_t>(code);
+        } else if (Next <= 4095) {
+            Table[Next].Length = static_cast<uint16_t>(Table[Previous].Length + 1);
+            Previous = static_cast<int32_t>(known ? code : Next);
+            if (++Next >= Limit && Limit <= 4095) {
+                Limit *= 2;
+                ++Width;
+            }
+        } else {
+            Previous = static_cast<int32_t>(code);
+        }
+    }
+}
+
 // ---------------------------------------------------------------- a frame's data
 
-void DecodeGIFPixels(TStream& stream, size_t count, std::vector<uint8_t>& out, const TGIFWarn& warn)
+void DecodeGIFPixels(TStream& stream, size_t count, std::vector<uint8_t>& out, const TGIFWarn& warn, size_t room)
 {
     uint8_t minCodeSize = 0;
     if (stream.Read(&minCodeSize, 1) != 1)
@@ -178,10 +216,23 @@ void DecodeGIFPixels(TStream& stream, size_t count, std::vector<uint8_t>& out, c
         codes.SkipRest();
         return;
     }
-    // Room for what the data can be expected to give; more is made when it
-    // gives more.
-    const int64_t left = std::max<int64_t>(0, stream.Size() - stream.Position());
-    out.reserve(std::min<uint64_t>(count, std::max<uint64_t>(65536, static_cast<uint64_t>(left) * 4)));
+    if (count > room) {
+        // Measured on a silent reader of its own, then read again from here.
+        const int64_t start = stream.Position();
+        TGIFCodeReader silent(stream, [](const char*) {});
+        const size_t given = TGIFLzwDecoder(minCodeSize).Measure(silent, room + 1);
+        stream.SetPosition(start);
+        if (given > room)
+            throw EOutOfMemory(texts::OutOfMemory);
+        // Decoding stops where measuring did, for the same reason: exactly
+        // this much is made.
+        out.reserve(given);
+    } else {
+        // Room for what the data can be expected to give; more is made when
+        // it gives more.
+        const int64_t left = std::max<int64_t>(0, stream.Size() - stream.Position());
+        out.reserve(std::min<uint64_t>(count, std::max<uint64_t>(65536, static_cast<uint64_t>(left) * 4)));
+    }
     TGIFLzwDecoder decoder(minCodeSize);
     const TGIFLzwDecoder::TStop stop = decoder.Decode(codes, out, count);
     if (stop == TGIFLzwDecoder::TStop::EndCode) {

@@ -100,6 +100,12 @@ public:
     // regrowing). Returns why decoding stopped.
     TStop Decode(TGIFCodeReader& codes, std::vector<uint8_t>& out, size_t count);
 
+    // How many pixels Decode would give, counting up to limit at most
+    // (limit means "limit or more"): the same walk of the codes, without
+    // writing a pixel, so that a frame can be refused before its pixels
+    // are allocated.
+    size_t Measure(TGIFCodeReader& codes, size_t limit);
+
     int CodeWidth() const { return Width; }
     uint16_t EndCode() const { return static_cast<uint16_t>(Clear + 1); }
 
@@ -128,7 +134,14 @@ private:
 // tolerance rules say: at the end code, and after one more code read once
 // the pixels are done or decoding stopped early, the rest of the
 // sub-blocks is skipped. A minimum code size above 11 decodes nothing and
-// skips the sub-blocks. Never fails: what is not decoded is simply absent.
-void DecodeGIFPixels(TStream& stream, size_t count, std::vector<uint8_t>& out, const TGIFWarn& warn);
+// skips the sub-blocks. What is not decoded is simply absent.
+//
+// room is how many indices the picture may still hold: when count is above
+// it the data is measured first, and data that would give more than room
+// indices is refused with EOutOfMemory ("Mémoire insuffisante") before
+// anything is allocated, the stream left after the minimum code size. A
+// few hundred kilobytes of codes can expand to a billion indices.
+void DecodeGIFPixels(TStream& stream, size_t count, std::vector<uint8_t>& out, const TGIFWarn& warn,
+                     size_t room = SIZE_MAX);
 
 }  // namespace tremalu

@@ -43,14 +43,37 @@ bool ScaleBySpeed(int64_t a, int speed, int64_t& result)
     return true;
 }
 
+// Which disposal buffers the frames ask for: restores, a copy to go back to
+// (disposal 2, or every pass starting from the background); keeps, a frame
+// drawn over the kept state (disposal 3).
+void NeededBuffers(const TGIFImage& image, TGIFDrawOptions options, bool& restores, bool& keeps)
+{
+    restores = (options & gdClearFirst) != 0;
+    keeps = false;
+    for (const auto& frame : image.Images)
+        if (const TGIFGraphicControlExtension* control = frame->GraphicControlExtension()) {
+            restores = restores || control->Disposal() == 2;
+            keeps = keeps || control->Disposal() == 3;
+        }
+}
+
 }  // namespace
+
+uint64_t TGIFPainter::BufferBytes(const TGIFImage& image, TGIFDrawOptions options, const TRect& rect)
+{
+    bool restores = false, keeps = false;
+    NeededBuffers(image, options, restores, keeps);
+    const uint64_t one = GIFDeviceBitmapBytes(rect.Width(), rect.Height());
+    const uint64_t background = restores && (options & gdTransparent) != 0 ? one : 0;
+    return background + (restores || keeps ? 2 * one : 0);
+}
 
 TGIFPainter::TGIFPainter(TGIFImage& image, TCanvas& canvas, const TRect& rect, TGIFDrawOptions options,
                          std::shared_ptr<TBitmap> target)
     : FImage(image), FCanvas(canvas), FRect(rect), FOptions(options), FSpeed(image.AnimationSpeed),
       FTarget(std::move(target)), FTiming(image.PainterTiming ? image.PainterTiming : SystemTimingShared()),
-      FOnStartPaint(image.OnStartPaint), FOnPaint(image.OnPaint), FOnAfterPaint(image.OnAfterPaint),
-      FOnLoop(image.OnLoop), FOnEndPaint(image.OnEndPaint)
+      FBuffersHold(image.DrawingMemory(), BufferBytes(image, options, rect)), FOnStartPaint(image.OnStartPaint),
+      FOnPaint(image.OnPaint), FOnAfterPaint(image.OnAfterPaint), FOnLoop(image.OnLoop), FOnEndPaint(image.OnEndPaint)
 {
     if (image.DrawBackgroundColor != clNone) {
         FBackgroundColor = image.DrawBackgroundColor;
@@ -61,13 +84,8 @@ TGIFPainter::TGIFPainter(TGIFImage& image, TCanvas& canvas, const TRect& rect, T
         FBackgroundColor = ResolveColor(clWindow);
     }
     // The disposals that the frames ask for decide which buffers are needed.
-    bool restores = (options & gdClearFirst) != 0;
-    bool keeps = false;
-    for (const auto& frame : image.Images)
-        if (const TGIFGraphicControlExtension* control = frame->GraphicControlExtension()) {
-            restores = restores || control->Disposal() == 2;
-            keeps = keeps || control->Disposal() == 3;
-        }
+    bool restores = false, keeps = false;
+    NeededBuffers(image, options, restores, keeps);
     if (restores && (options & gdTransparent) != 0)
         FBackground = CopyOfSurface(canvas, rect);
     if (restores || keeps) {
@@ -128,6 +146,7 @@ void TGIFPainter::Finish()
     FBackup.reset();
     FFrameBuffer.reset();
     FBackground.reset();
+    FBuffersHold.Release();
     FTarget.reset();
     FEnded.store(true);
 }

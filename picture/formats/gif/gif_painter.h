@@ -19,6 +19,7 @@
 
 #include "core/color.h"
 #include "core/geometry.h"
+#include "formats/gif/gif_drawing_memory.h"
 #include "formats/gif/gif_painter_timing.h"
 #include "formats/gif/gif_settings.h"
 
@@ -48,6 +49,11 @@ public:
     ~TGIFPainter();
     TGIFPainter(const TGIFPainter&) = delete;
     TGIFPainter& operator=(const TGIFPainter&) = delete;
+
+    // Bytes of the disposal buffers a painter of these options over rect
+    // would hold; the painter holds them on the picture's drawing budget
+    // before it makes them (gif_drawing_memory.h).
+    static uint64_t BufferBytes(const TGIFImage& image, TGIFDrawOptions options, const TRect& rect);
 
     // Starts the thread (gdThreaded only).
     void Start();
@@ -109,6 +115,7 @@ private:
     std::shared_ptr<TBitmap> FTarget;
     std::shared_ptr<const TGIFPainterTiming> FTiming;
     TColor FBackgroundColor = clWhite;
+    TGIFDrawingHold FBuffersHold;          // the three buffers below, held before they are made
     std::unique_ptr<TBitmap> FBackup;      // the state between frames (disposal 2 and 3)
     std::unique_ptr<TBitmap> FFrameBuffer; // a frame over the state, for disposal 3
     std::unique_ptr<TBitmap> FBackground;  // what the surface showed, for disposal 2

@@ -169,8 +169,9 @@ void TGIFSubImage::ReadFromStream(TStream& stream)
     // Pixels that decoding does not reach hold the transparent index, or 0.
     const uint8_t fill = FTransparent ? FGraphicControl->TransparentColorIndex : 0;
     Pixels.Reset(Width, Height, fill, Interlaced());
-    DecodeGIFPixels(stream, Pixels.Count(), Pixels.Decoded(),
-                    [this](const char* text) { Warn(TGIFSeverity::Warning, text); });
+    DecodeGIFPixels(
+        stream, Pixels.Count(), Pixels.Decoded(), [this](const char* text) { Warn(TGIFSeverity::Warning, text); },
+        static_cast<size_t>(std::min<uint64_t>(FIndexRoom, SIZE_MAX)));
     if (GIFSettings().RenderOnLoad)
         FrameBitmap();
 }
@@ -235,7 +236,9 @@ HPALETTE TGIFSubImage::Palette()
 void TGIFSubImage::ReleaseDrawing()
 {
     FBitmap.reset();
+    FBitmapHold.Release();
     FMask.reset();
+    FMaskHold.Release();
     FMaskPending = true;
     FPalette.reset();
 }

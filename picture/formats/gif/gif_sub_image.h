@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/geometry.h"
+#include "formats/gif/gif_drawing_memory.h"
 #include "formats/gif/gif_extensions.h"
 #include "formats/gif/gif_items.h"
 
@@ -66,6 +67,10 @@ public:
     void ReadFromStream(TStream& stream) override;
     void WriteToStream(TStream& stream) const override;
     int Version() const override;
+    // How many colour indices reading may keep for this frame: what its
+    // picture may still hold (gif_drawing_memory.h). Data that decodes to
+    // more is refused with "Mémoire insuffisante" as it is read.
+    void SetIndexRoom(uint64_t room) { FIndexRoom = room; }
     // A copy of everything read, belonging to image.
     std::unique_ptr<TGIFSubImage> Clone(TGIFImage* image) const;
 
@@ -130,9 +135,14 @@ private:
 
     bool FTransparent = false;
     TGIFGraphicControlExtension* FGraphicControl = nullptr;
+    uint64_t FIndexRoom = MaxGIFDecodedIndices;
 
+    // The bitmap and the mask, each held on the picture's drawing budget
+    // before it is made (gif_drawing_memory.h).
     std::unique_ptr<TBitmap> FBitmap;
+    TGIFDrawingHold FBitmapHold;
     std::unique_ptr<TPixelBuffer> FMask;
+    TGIFDrawingHold FMaskHold;
     bool FMaskPending = true;
     HPALETTE FPalette;
 };

@@ -30,13 +30,14 @@ TFramePlacement EnhancedPlacement(const TEnhancedHeader& h, const TRect& rect)
 
 }  // namespace
 
-void PlayMetafile(const TMetafileImage& image, TPixelBuffer& target, const TRect& rect)
+TPlaybackWork PlayMetafile(const TMetafileImage& image, TPixelBuffer& target, const TRect& rect)
 {
     if (!image.Records)
-        return;
+        return {};
     const TRect area = Intersect(rect, {0, 0, target.Width(), target.Height()});
     if (area.IsEmpty())
-        return;
+        return {};
+    TPlaybackWork work;
     const std::vector<uint8_t>& records = *image.Records;
     TPlayerSurface surface(target, area);
     if (image.Windows) {
@@ -55,11 +56,14 @@ void PlayMetafile(const TMetafileImage& image, TPixelBuffer& target, const TRect
         player.SetViewportExt(width, height);
         player.FixPageMapping();
         PlayWindowsRecords(player, records.data(), records.size());
+        work = player.Work();
     } else {
         TPlayer player(surface, EnhancedPlacement(image.Header, rect), image.Header.ObjectSlots);
         PlayEnhancedRecords(player, records.data(), records.size());
+        work = player.Work();
     }
     surface.Finish();
+    return work;
 }
 
 }  // namespace tremalu

@@ -13,6 +13,7 @@
 // player_text.cpp (text), player_bitmaps.cpp (bitmaps).
 #pragma once
 
+#include "formats/metafile/metafile_player.h"
 #include "formats/metafile/player_geometry.h"
 #include "formats/metafile/player_objects.h"
 #include "formats/metafile/player_surface.h"
@@ -98,6 +99,8 @@ public:
     // Counts other work (a bitmap decoded, say) against the budget; false
     // when it cannot be afforded.
     bool Afford(uint64_t cost) { return Budget.Spend(cost); }
+    // What the playback did so far against its bounds.
+    TPlaybackWork Work() const { return {RasterPixels, RasterBudget.Allowed()}; }
 
     // ---- mapping
     void SetMapMode(int mode);
@@ -235,6 +238,9 @@ private:
     // a coverage mask combined with the pixels.
     void Paint(const TPath& path, bool fill, TColorRef color, const TBrushSpec* brush);
     void MixThroughMask(cairo_surface_t* mask, int x, int y, uint32_t penPixel);
+    // Takes the pixels of box from the raster budget; false (the operation
+    // is skipped) when it cannot be afforded.
+    bool AffordRaster(const TRect& box);
     // The part of the output that bounds (x1, y1)-(x2, y2), grown by margin,
     // can reach.
     TRect ReachedArea(double x1, double y1, double x2, double y2, double margin) const;
@@ -252,6 +258,11 @@ private:
     // player_bitmaps.cpp
     void Blit(const TPointD corners[3], const TSourceBitmap* source, TRasterOp rop, uint8_t constantAlpha,
               bool blend);
+    // One band of Blit's pixel-by-pixel combination: the pattern (if any)
+    // laid out on the band, combined where the parallelogram covers it.
+    // False when cairo could not make its scratch images.
+    bool CombineBand(const TRect& band, const TPointD corners[3], cairo_pattern_t* pattern, uint8_t function,
+                     uint32_t brush);
 
     // player_text.cpp
     cairo_font_face_t* FontFace(const TFontSpec& font);
@@ -262,6 +273,10 @@ private:
     TAffine DeviceToOutput;  // reference-device pixels to output pixels
     TAffine ToOutput;        // logical to output pixels, the product of all
     TPlayerBudget Budget;
+    // Pixels combined by the player's own loops (player_surface.h); a
+    // combination that cannot be afforded is skipped, the playback goes on.
+    TPlayerBudget RasterBudget;
+    uint64_t RasterPixels = 0;  // combined so far
     TObjectTable Table;
     TDcState State;
     std::vector<TDcState> Saved;

@@ -4,6 +4,7 @@
 #include "formats/metafile/player.h"
 
 #include "core/color.h"
+#include "core/errors.h"
 #include "raster/pixel_buffer.h"
 
 #include <algorithm>
@@ -59,6 +60,53 @@ cairo_surface_t* SourceImage(const TSourceBitmap& source, uint32_t zero, uint32_
 }
 
 }  // namespace
+
+bool TPlayer::CombineBand(const TRect& band, const TPointD corners[3], cairo_pattern_t* pattern, uint8_t function,
+                          uint32_t brush)
+{
+    cairo_surface_t* laid = cairo_image_surface_create(CAIRO_FORMAT_RGB24, band.Width(), band.Height());
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, band.Width(), band.Height());
+    if (cairo_surface_status(laid) != CAIRO_STATUS_SUCCESS || cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(laid);
+        cairo_surface_destroy(mask);
+        return false;
+    }
+    cairo_t* l = cairo_create(laid);
+    cairo_translate(l, -band.Left, -band.Top);
+    cairo_set_antialias(l, CAIRO_ANTIALIAS_NONE);
+    cairo_t* m = MaskContext(mask, band);
+    if (pattern != nullptr) {
+        cairo_set_source(l, pattern);
+        cairo_paint(l);
+    }
+    AddParallelogram(m, corners);
+    cairo_fill(m);
+    cairo_destroy(l);
+    cairo_destroy(m);
+    cairo_surface_flush(laid);
+    cairo_surface_flush(mask);
+    cairo_surface_t* target = Output.Surface();
+    cairo_surface_flush(target);
+    const TRect& out = Output.Area();
+    const unsigned char* s = cairo_image_surface_get_data(laid);
+    const unsigned char* k = cairo_image_surface_get_data(mask);
+    unsigned char* d = cairo_image_surface_get_data(target);
+    const int sStride = cairo_image_surface_get_stride(laid), kStride = cairo_image_surface_get_stride(mask);
+    const int dStride = cairo_image_surface_get_stride(target);
+    for (int j = 0; j < band.Height(); ++j) {
+        const auto* src = reinterpret_cast<const uint32_t*>(s + static_cast<size_t>(j) * sStride);
+        const unsigned char* cover = k + static_cast<size_t>(j) * kStride;
+        auto* dst = reinterpret_cast<uint32_t*>(d + static_cast<size_t>(band.Top - out.Top + j) * dStride) +
+                    (band.Left - out.Left);
+        for (int i = 0; i < band.Width(); ++i)
+            if (cover[i] != 0)
+                dst[i] = ApplyRop(function, brush, src[i], dst[i]) & DeviceColorBits;
+    }
+    cairo_surface_mark_dirty(target);
+    cairo_surface_destroy(laid);
+    cairo_surface_destroy(mask);
+    return true;
+}
 
 void TPlayer::StretchBitmap(double x, double y, double width, double height, const TSourceBitmap* source,
                             TRasterOp rop)
@@ -145,50 +193,24 @@ void TPlayer::Blit(const TPointD corners[3], const TSourceBitmap* source, TRaste
     } else {
         // Any other operation: the source (if any) is laid out on the
         // output's grid first, then combined pixel by pixel under the
-        // parallelogram with the brush colour as the pattern.
+        // parallelogram with the brush colour as the pattern, a band of
+        // rows at a time.
         double x1, y1, x2, y2;
         AddParallelogram(Cairo, corners);
         cairo_fill_extents(Cairo, &x1, &y1, &x2, &y2);
         cairo_new_path(Cairo);
-        const TRect& out = Output.Area();
         const TRect box = ReachedArea(x1, y1, x2, y2, 0);
-        if (!box.IsEmpty()) {
-            cairo_surface_t* laid = cairo_image_surface_create(CAIRO_FORMAT_RGB24, box.Width(), box.Height());
-            cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, box.Width(), box.Height());
-            cairo_t* l = cairo_create(laid);
-            cairo_translate(l, -box.Left, -box.Top);
-            cairo_set_antialias(l, CAIRO_ANTIALIAS_NONE);
-            cairo_t* m = MaskContext(mask, box);
-            if (pattern != nullptr) {
-                cairo_set_source(l, pattern);
-                cairo_paint(l);
-            }
-            AddParallelogram(m, corners);
-            cairo_fill(m);
-            cairo_destroy(l);
-            cairo_destroy(m);
-            cairo_surface_flush(laid);
-            cairo_surface_flush(mask);
-            cairo_surface_t* target = Output.Surface();
-            cairo_surface_flush(target);
+        if (!box.IsEmpty() && AffordRaster(box)) {
             const uint32_t brush = PixelOf(State.Brush.Color);
-            const unsigned char* s = cairo_image_surface_get_data(laid);
-            const unsigned char* k = cairo_image_surface_get_data(mask);
-            unsigned char* d = cairo_image_surface_get_data(target);
-            const int sStride = cairo_image_surface_get_stride(laid), kStride = cairo_image_surface_get_stride(mask);
-            const int dStride = cairo_image_surface_get_stride(target);
-            for (int j = 0; j < box.Height(); ++j) {
-                const auto* src = reinterpret_cast<const uint32_t*>(s + static_cast<size_t>(j) * sStride);
-                const unsigned char* cover = k + static_cast<size_t>(j) * kStride;
-                auto* dst = reinterpret_cast<uint32_t*>(d + static_cast<size_t>(box.Top - out.Top + j) * dStride) +
-                            (box.Left - out.Left);
-                for (int i = 0; i < box.Width(); ++i)
-                    if (cover[i] != 0)
-                        dst[i] = ApplyRop(function, brush, src[i], dst[i]) & DeviceColorBits;
+            const int32_t rows = RasterBandRows(box.Width());
+            for (int32_t top = box.Top; top < box.Bottom; top += rows) {
+                const TRect band{box.Left, top, box.Right, std::min(box.Bottom, top + rows)};
+                if (!CombineBand(band, corners, pattern, function, brush)) {
+                    cairo_pattern_destroy(pattern);
+                    cairo_surface_destroy(image);
+                    throw EOutOfMemory(texts::OutOfMemory);
+                }
             }
-            cairo_surface_mark_dirty(target);
-            cairo_surface_destroy(laid);
-            cairo_surface_destroy(mask);
         }
     }
     if (pattern != nullptr)

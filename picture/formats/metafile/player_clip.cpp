@@ -4,6 +4,8 @@
 // without anti-aliasing, so every clip is a set of whole pixels.
 #include "formats/metafile/player.h"
 
+#include "core/errors.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -68,48 +70,57 @@ std::shared_ptr<TClipRegion> TPlayer::RegionOfPath(const TPath& path, bool windi
                                 area);
     if (box.IsEmpty() || !Budget.Spend(static_cast<uint64_t>(box.Width()) * static_cast<uint64_t>(box.Height())))
         return region;
-    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, box.Width(), box.Height());
-    cairo_t* m = cairo_create(mask);
-    cairo_set_antialias(m, CAIRO_ANTIALIAS_NONE);
-    cairo_translate(m, -box.Left, -box.Top);
-    cairo_set_fill_rule(m, winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-    // Clipped to the mask's own bounds, cairo rasterizes only what it holds.
-    cairo_rectangle(m, box.Left, box.Top, box.Width(), box.Height());
-    cairo_clip(m);
-    cairo_new_path(m);
-    const std::vector<TPointD>& p = path.Points();
-    size_t k = 0;
-    for (TSegment s : path.Kinds()) {
-        if (s == TSegment::Move)
-            cairo_move_to(m, p[k].X, p[k].Y), ++k;
-        else if (s == TSegment::Line)
-            cairo_line_to(m, p[k].X, p[k].Y), ++k;
-        else if (s == TSegment::Curve)
-            cairo_curve_to(m, p[k].X, p[k].Y, p[k + 1].X, p[k + 1].Y, p[k + 2].X, p[k + 2].Y), k += 3;
-        else
-            cairo_close_path(m);
-    }
-    cairo_fill(m);
-    cairo_destroy(m);
-    cairo_surface_flush(mask);
-    // Runs of covered pixels, row by row, become the region's rectangles.
+    // The path's coverage, a band of rows at a time (player_surface.h);
+    // runs of covered pixels, row by row, become the region's rectangles.
     std::vector<cairo_rectangle_int_t> runs;
-    const unsigned char* data = cairo_image_surface_get_data(mask);
-    const int stride = cairo_image_surface_get_stride(mask);
-    for (int y = 0; y < box.Height() && static_cast<int>(runs.size()) < MaxClipRectangles; ++y) {
-        const unsigned char* row = data + static_cast<size_t>(y) * stride;
-        for (int x = 0; x < box.Width();) {
-            if (row[x] == 0) {
-                ++x;
-                continue;
-            }
-            const int start = x;
-            while (x < box.Width() && row[x] != 0)
-                ++x;
-            runs.push_back({box.Left + start, box.Top + y, x - start, 1});
+    const int32_t rows = RasterBandRows(box.Width());
+    for (int32_t top = box.Top; top < box.Bottom && static_cast<int>(runs.size()) < MaxClipRectangles; top += rows) {
+        const TRect band{box.Left, top, box.Right, std::min(box.Bottom, top + rows)};
+        cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, band.Width(), band.Height());
+        if (cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(mask);
+            throw EOutOfMemory(texts::OutOfMemory);
         }
+        cairo_t* m = cairo_create(mask);
+        cairo_set_antialias(m, CAIRO_ANTIALIAS_NONE);
+        cairo_translate(m, -band.Left, -band.Top);
+        cairo_set_fill_rule(m, winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+        // Clipped to the mask's own bounds, cairo rasterizes only what it holds.
+        cairo_rectangle(m, band.Left, band.Top, band.Width(), band.Height());
+        cairo_clip(m);
+        cairo_new_path(m);
+        const std::vector<TPointD>& p = path.Points();
+        size_t k = 0;
+        for (TSegment s : path.Kinds()) {
+            if (s == TSegment::Move)
+                cairo_move_to(m, p[k].X, p[k].Y), ++k;
+            else if (s == TSegment::Line)
+                cairo_line_to(m, p[k].X, p[k].Y), ++k;
+            else if (s == TSegment::Curve)
+                cairo_curve_to(m, p[k].X, p[k].Y, p[k + 1].X, p[k + 1].Y, p[k + 2].X, p[k + 2].Y), k += 3;
+            else
+                cairo_close_path(m);
+        }
+        cairo_fill(m);
+        cairo_destroy(m);
+        cairo_surface_flush(mask);
+        const unsigned char* data = cairo_image_surface_get_data(mask);
+        const int stride = cairo_image_surface_get_stride(mask);
+        for (int y = 0; y < band.Height() && static_cast<int>(runs.size()) < MaxClipRectangles; ++y) {
+            const unsigned char* row = data + static_cast<size_t>(y) * stride;
+            for (int x = 0; x < band.Width();) {
+                if (row[x] == 0) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (x < band.Width() && row[x] != 0)
+                    ++x;
+                runs.push_back({band.Left + start, band.Top + y, x - start, 1});
+            }
+        }
+        cairo_surface_destroy(mask);
     }
-    cairo_surface_destroy(mask);
     cairo_region_destroy(region->Region);
     region->Region = cairo_region_create_rectangles(runs.data(), static_cast<int>(runs.size()));
     return region;

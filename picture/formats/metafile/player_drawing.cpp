@@ -9,6 +9,7 @@
 #include "formats/metafile/player.h"
 
 #include "core/color.h"
+#include "core/errors.h"
 #include "raster/drawing.h"
 #include "raster/pixel_buffer.h"
 
@@ -90,10 +91,11 @@ void AddPath(cairo_t* cr, const TPath& path)
 }
 
 // The ternary function of a binary mixing mode: the mode's number less one is
-// the truth table of pen P and destination D at bit P·2 + D.
+// the truth table of pen P and destination D at bit P·2 + D. A record may
+// hold any 32-bit mode: the subtraction is done unsigned, where it wraps.
 uint8_t MixFunction(int rop2)
 {
-    const unsigned table = static_cast<unsigned>(rop2 - 1) & 0xF;
+    const unsigned table = (static_cast<unsigned>(rop2) - 1u) & 0xF;
     uint8_t f = 0;
     for (int index = 0; index < 8; ++index) {
         const int p = index >> 2, d = index & 1;
@@ -293,27 +295,45 @@ void TPlayer::Paint(const TPath& path, bool fill, TColorRef color, const TBrushS
     }
     // Any other mode mixes the pen's colour with the pixels under the shape:
     // the shape's coverage is drawn into a mask first, over the part of the
-    // output that the shape's bounds (and the pen) can reach.
+    // output that the shape's bounds (and the pen) can reach, a band of rows
+    // at a time.
     double x1, y1, x2, y2;
     path.Bounds(x1, y1, x2, y2);
     const TRect box = ReachedArea(x1, y1, x2, y2, margin);
     cairo_new_path(Cairo);
-    if (box.IsEmpty())
+    if (box.IsEmpty() || !AffordRaster(box))
         return;
-    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, box.Width(), box.Height());
-    cairo_t* m = MaskContext(mask, box);
-    AddPath(m, path);
-    cairo_set_fill_rule(m, cairo_get_fill_rule(Cairo));
-    cairo_set_line_width(m, cairo_get_line_width(Cairo));
-    cairo_set_line_cap(m, cairo_get_line_cap(Cairo));
-    cairo_set_line_join(m, cairo_get_line_join(Cairo));
-    if (fill)
-        cairo_fill(m);
-    else
-        cairo_stroke(m);
-    cairo_destroy(m);
-    MixThroughMask(mask, box.Left, box.Top, PixelOf(brush != nullptr ? brush->Color : color));
-    cairo_surface_destroy(mask);
+    const int32_t rows = RasterBandRows(box.Width());
+    for (int32_t top = box.Top; top < box.Bottom; top += rows) {
+        const TRect band{box.Left, top, box.Right, std::min(box.Bottom, top + rows)};
+        cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, band.Width(), band.Height());
+        if (cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(mask);
+            throw EOutOfMemory(texts::OutOfMemory);
+        }
+        cairo_t* m = MaskContext(mask, band);
+        AddPath(m, path);
+        cairo_set_fill_rule(m, cairo_get_fill_rule(Cairo));
+        cairo_set_line_width(m, cairo_get_line_width(Cairo));
+        cairo_set_line_cap(m, cairo_get_line_cap(Cairo));
+        cairo_set_line_join(m, cairo_get_line_join(Cairo));
+        if (fill)
+            cairo_fill(m);
+        else
+            cairo_stroke(m);
+        cairo_destroy(m);
+        MixThroughMask(mask, band.Left, band.Top, PixelOf(brush != nullptr ? brush->Color : color));
+        cairo_surface_destroy(mask);
+    }
+}
+
+bool TPlayer::AffordRaster(const TRect& box)
+{
+    const uint64_t pixels = static_cast<uint64_t>(box.Width()) * static_cast<uint64_t>(box.Height());
+    if (!RasterBudget.Spend(pixels))
+        return false;
+    RasterPixels += pixels;
+    return true;
 }
 
 void TPlayer::MixThroughMask(cairo_surface_t* mask, int x, int y, uint32_t penPixel)

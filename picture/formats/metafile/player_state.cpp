@@ -39,7 +39,10 @@ TPlayer::TPlayer(TPlayerSurface& surface, const TFramePlacement& placement, size
     : Output(surface),
       Cairo(surface.Context()),
       Placement(placement),
-      Budget(static_cast<uint64_t>(surface.Area().Width()) * static_cast<uint64_t>(surface.Area().Height())),
+      Budget(TPlayerBudget::Work(static_cast<uint64_t>(surface.Area().Width()) *
+                                 static_cast<uint64_t>(surface.Area().Height()))),
+      RasterBudget(TPlayerBudget::Raster(static_cast<uint64_t>(surface.Area().Width()) *
+                                         static_cast<uint64_t>(surface.Area().Height()))),
       Table(objectSlots)
 {
     // The frame's edges go onto the output rectangle's edges.

@@ -45,10 +45,26 @@ namespace {
 
 constexpr uint64_t PaintingsAllowed = 256;
 constexpr uint64_t MinimumBudget = uint64_t{1} << 26;
+// A few whole-picture operations, and room for the small pictures' own.
+constexpr uint64_t RasterPaintingsAllowed = 4;
+constexpr uint64_t MinimumRasterBudget = uint64_t{1} << 24;
 
 }  // namespace
 
-TPlayerBudget::TPlayerBudget(uint64_t outputPixels) : Left(std::max(outputPixels * PaintingsAllowed, MinimumBudget)) {}
+TPlayerBudget TPlayerBudget::Work(uint64_t outputPixels)
+{
+    return TPlayerBudget(outputPixels, PaintingsAllowed, MinimumBudget);
+}
+
+TPlayerBudget TPlayerBudget::Raster(uint64_t outputPixels)
+{
+    return TPlayerBudget(outputPixels, RasterPaintingsAllowed, MinimumRasterBudget);
+}
+
+TPlayerBudget::TPlayerBudget(uint64_t outputPixels, uint64_t paintings, uint64_t minimum)
+    : Granted(std::max(outputPixels * paintings, minimum)), Left(Granted)
+{
+}
 
 bool TPlayerBudget::Spend(uint64_t cost)
 {

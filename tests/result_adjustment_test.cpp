@@ -8,6 +8,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "full_size_view.h"
 #include "image_choice_window.h"
+#include "picture_bytes.h"
 #include "help_window.h"
 #include "mpo_builder.h"
 #include "popup_menu.h"
@@ -29,6 +30,7 @@
 #include <sstream>
 
 using namespace tremalu;
+using testing_support::PaintedBitmap;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::TRecordingPresenter;
@@ -48,26 +50,14 @@ const Key Swap{Qt::Key_I}, Automatic{Qt::Key_A};
 // row changes the file.
 std::unique_ptr<TBitmap> Pattern(int32_t w, int32_t h, uint32_t seed)
 {
-    auto b = std::make_unique<TBitmap>();
-    b->SetPixelWidth(w);
-    b->SetPixelHeight(h);
-    auto* pixels = const_cast<TPixelBuffer*>(b->PeekPixels());
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            pixels->SetPixelAt(x, y, (uint32_t(x * 5 + seed) & 255) << 16 | (uint32_t(y * 3) & 255) << 8 | ((x + y) * seed & 255));
-    return b;
+    return PaintedBitmap(w, h, [seed](int32_t x, int32_t y) {
+        return (uint32_t(x * 5 + seed) & 255) << 16 | (uint32_t(y * 3) & 255) << 8 | ((x + y) * seed & 255);
+    });
 }
 
 std::unique_ptr<TBitmap> Flat(int32_t w, int32_t h, uint32_t colour)
 {
-    auto b = std::make_unique<TBitmap>();
-    b->SetPixelWidth(w);
-    b->SetPixelHeight(h);
-    auto* pixels = const_cast<TPixelBuffer*>(b->PeekPixels());
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            pixels->SetPixelAt(x, y, colour);
-    return b;
+    return PaintedBitmap(w, h, [colour](int32_t, int32_t) { return colour; });
 }
 
 QRect Fitted(int32_t w, int32_t h)

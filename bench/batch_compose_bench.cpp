@@ -102,12 +102,7 @@ void WriteScene()
     scene.RightLower = KnownOffset;
     scene.RightGain = 0.92;
     scene.RightOffset = 4;
-    for (const bool right : {false, true}) {
-        TJPEGImage jpeg;
-        jpeg.SetEncodeQuality(92);
-        jpeg.CopyFrom(RenderStereoEye(scene, right).get());
-        jpeg.WriteToFile(Dir + (right ? "/scene_r.jpg" : "/scene_l.jpg"));
-    }
+    bench_support::WriteSceneJpegs(Dir, [&](bool right) { return RenderStereoEye(scene, right); });
 }
 
 }  // namespace

@@ -10,6 +10,16 @@
 
 namespace bench_support {
 
+void WriteSceneJpegs(const std::string& dir, const std::function<std::unique_ptr<tremalu::TBitmap>(bool right)>& eye)
+{
+    for (const bool right : {false, true}) {
+        tremalu::TJPEGImage jpeg;
+        jpeg.SetEncodeQuality(92);
+        jpeg.CopyFrom(eye(right).get());
+        jpeg.WriteToFile(dir + (right ? "/scene_r.jpg" : "/scene_l.jpg"));
+    }
+}
+
 void WritePhotoJpeg(const std::string& name, unsigned seed)
 {
     using namespace tremalu;

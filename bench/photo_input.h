@@ -2,8 +2,14 @@
 // running a program to its end with its peak memory.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace tremalu {
+class TBitmap;
+}
 
 namespace bench_support {
 
@@ -13,6 +19,10 @@ namespace bench_support {
 inline constexpr int PhotoWidth = 6000;
 inline constexpr int PhotoHeight = 4000;
 void WritePhotoJpeg(const std::string& name, unsigned seed);
+
+// A stereo scene's two eyes, eye(false) the LEFT and eye(true) the RIGHT,
+// saved as the quality-92 JPEG files dir/scene_l.jpg and dir/scene_r.jpg.
+void WriteSceneJpegs(const std::string& dir, const std::function<std::unique_ptr<tremalu::TBitmap>(bool right)>& eye);
 
 // Runs a program to its end; returns false when it failed. peakKiB receives
 // its peak resident memory; its standard error goes to errorFile when one

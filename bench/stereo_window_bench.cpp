@@ -67,12 +67,7 @@ void WriteScene()
     scene.Layers = {{0.05, 0.45, 0.4, 0.95, 48}, {0.55, 0.2, 0.95, 0.7, 96}, {0.3, 0.35, 0.6, 0.85, NearestLayer}};
     scene.RightGain = 0.92;
     scene.RightOffset = 4;
-    for (const bool right : {false, true}) {
-        TJPEGImage jpeg;
-        jpeg.SetEncodeQuality(92);
-        jpeg.CopyFrom(RenderLayeredEye(scene, right).get());
-        jpeg.WriteToFile(Dir + (right ? "/scene_r.jpg" : "/scene_l.jpg"));
-    }
+    bench_support::WriteSceneJpegs(Dir, [&](bool right) { return RenderLayeredEye(scene, right); });
 }
 
 }  // namespace
